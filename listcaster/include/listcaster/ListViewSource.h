@@ -8,10 +8,9 @@
 #include <QFont>
 #include <QPointer>
 #include <QString>
+#include <QTreeWidget>
 
 #include "listcaster/Export.h"
-
-class QTreeWidget;
 
 namespace listcaster {
 

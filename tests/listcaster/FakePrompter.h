@@ -1,0 +1,118 @@
+#pragma once
+// A scripted Prompter for tests: it records every message and dialog the code
+// asks for and answers from queues the test fills beforehand, so no modal
+// window ever blocks. Install it for the lifetime of a test with
+// FakePrompter::Scope.
+
+#include <QString>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "listcaster/Prompter.h"
+
+namespace listcaster::test {
+
+class FakePrompter : public Prompter {
+public:
+    struct Message {
+        MessageIcon icon;
+        QString caption;
+        QString text;
+        MessageButtons buttons;
+    };
+    struct SaveRequest {
+        QString title, filter, defaultExt, preset;
+        bool overwritePrompt;
+    };
+
+    // Recorded calls, in order.
+    std::vector<Message> messages;
+    std::vector<SaveRequest> saveRequests;
+    std::vector<QString> opened;
+    std::vector<FontSpec> fontRequests;
+    int printSetups = 0;
+    int beeps = 0;
+
+    // Scripted answers. An empty queue answers: the first button of the box
+    // (Ok, or Yes), a cancelled save dialog, a cancelled font dialog, a
+    // cancelled print setup.
+    std::deque<Answer> answers;
+    std::deque<std::optional<QString>> saveAnswers;
+    std::deque<std::optional<FontSpec>> fontAnswers;
+    std::deque<bool> printSetupAnswers;
+    bool openSucceeds = true;
+
+    Answer message(QWidget*, MessageIcon icon, const QString& caption, const QString& text,
+                   MessageButtons buttons = MessageButtons::Ok) override {
+        messages.push_back({icon, caption, text, buttons});
+        if (!answers.empty()) {
+            const Answer a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        switch (buttons) {
+            case MessageButtons::YesNo:
+            case MessageButtons::YesNoCancel:
+                return Answer::Yes;
+            case MessageButtons::RetryCancel:
+                return Answer::Retry;
+            default:
+                return Answer::Ok;
+        }
+    }
+
+    std::optional<QString> saveFileName(QWidget*, const QString& title, const QString& filter,
+                                        const QString& defaultExt, const QString& preset,
+                                        bool overwritePrompt = true) override {
+        saveRequests.push_back({title, filter, defaultExt, preset, overwritePrompt});
+        return takeFront(saveAnswers);
+    }
+
+    bool openWithDefaultProgram(QWidget*, const QString& path) override {
+        opened.push_back(path);
+        return openSucceeds;
+    }
+
+    std::optional<FontSpec> chooseFont(QWidget*, const FontSpec& initial) override {
+        fontRequests.push_back(initial);
+        return takeFront(fontAnswers);
+    }
+
+    bool printSetup(QWidget*, QPrinter*) override {
+        ++printSetups;
+        if (printSetupAnswers.empty()) return false;
+        const bool a = printSetupAnswers.front();
+        printSetupAnswers.pop_front();
+        return a;
+    }
+
+    void beep() override { ++beeps; }
+
+private:
+    template <typename T>
+    static std::optional<T> takeFront(std::deque<std::optional<T>>& queue) {
+        std::optional<T> a;
+        if (!queue.empty()) {
+            a.swap(queue.front());
+            queue.pop_front();
+        }
+        return a;
+    }
+
+public:
+    // Installs a fake for the enclosing scope and restores the previous
+    // prompter on exit.
+    class Scope {
+    public:
+        explicit Scope(FakePrompter& fake) : previous_(setPrompter(&fake)) {}
+        ~Scope() { setPrompter(previous_); }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+    private:
+        Prompter* previous_;
+    };
+};
+
+}  // namespace listcaster::test
