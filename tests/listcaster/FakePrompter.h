@@ -7,9 +7,15 @@
 #include <QString>
 #include <deque>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 #include "listcaster/Prompter.h"
+
+// Readable QString values in test failure output.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace listcaster::test {
 
