@@ -1,0 +1,44 @@
+#include "MainModule.h"
+
+#include "core/CommonFunctions.h"
+#include "core/ProgramFolder.h"
+#include "frmMain.h"
+
+namespace fd {
+
+std::unique_ptr<Application> Main(const StartOptions& options, Dialogs& dialogs,
+                                  const std::function<WebBrowser*()>& makeBrowser) {
+    const QString folder = chooseProgramFolder(options.programFolder);
+    const FolderPreparation prep = prepareProgramFolder(folder, options.dataDir);
+    if (!prep.ok) {
+        dialogs.message(nullptr, prep.message + QStringLiteral("\n\n") + kFatalMessage,
+                        QString(), MsgButtons::Ok, MsgIcon::Critical);
+        return nullptr;
+    }
+    auto app = std::make_unique<Application>();
+    try {
+        app->globals = std::make_unique<Globals>(folder);
+        Globals& g = *app->globals;
+        // The upload account; a database that cannot answer is fatal.
+        RecordsetPtr rs = g.gDB->fnSQL_RS(QStringLiteral("Select FileTransInfo from WebSiteConfiguration"));
+        if (!rs) throw AppError(91, QStringLiteral("Object variable not set"), QStringLiteral("Main"));
+        const UploadAccount account =
+            parseFileTransInfo(rs->eof() ? QString() : rs->field(QStringLiteral("FileTransInfo")));
+        g.gFTPUserName = account.user;
+        g.gFTPPassword = account.password;
+
+        app->mainWindow = std::make_unique<frmMain>(g, dialogs, makeBrowser ? makeBrowser() : nullptr);
+        app->mainWindow->load();
+        app->mainWindow->show();
+        UpdateSearchEngineData(*app, false);
+    } catch (const std::exception&) {
+        app.reset();
+        dialogs.message(nullptr, kFatalMessage, QString(), MsgButtons::Ok, MsgIcon::None);
+        return nullptr;
+    }
+    return app;
+}
+
+void UpdateSearchEngineData(Application&, bool) {}
+
+}  // namespace fd

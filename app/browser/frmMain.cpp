@@ -1,0 +1,150 @@
+#include "frmMain.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace fd {
+
+frmMain::frmMain(Globals& g, Dialogs& dialogs, WebBrowser* browser, QWidget* parent)
+    : QMainWindow(parent), g_(g), dialogs_(dialogs), browser_(browser) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(kProductName);
+    buildWindow();
+    buildMenus();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildWindow() {
+    splitMain_ = new QSplitter(Qt::Horizontal, this);
+    splitMain_->setObjectName(QStringLiteral("splitMain"));
+    tvwWebSiteDirectory_ = new QTreeWidget(splitMain_);
+    tvwWebSiteDirectory_->setObjectName(QStringLiteral("tvwWebSiteDirectory"));
+    tvwWebSiteDirectory_->setHeaderHidden(true);
+
+    fraRightSide_ = new QFrame(splitMain_);
+    fraRightSide_->setObjectName(QStringLiteral("fraRightSide"));
+    auto* right = new QVBoxLayout(fraRightSide_);
+    right->setContentsMargins(0, 0, 0, 0);
+    right->setSpacing(2);
+
+    tabTasks_ = new QTabWidget(fraRightSide_);
+    tabTasks_->setObjectName(QStringLiteral("tabTasks"));
+    const char* captions[] = {"Configuration", "Page Details", "Page Check", "Page Submission"};
+    for (int i = 0; i < 4; ++i) {
+        fraTabs_[i] = new QFrame;
+        fraTabs_[i]->setObjectName(QStringLiteral("fraTabs_%1").arg(i));
+        tabTasks_->addTab(fraTabs_[i], QString::fromLatin1(captions[i]));
+    }
+    right->addWidget(tabTasks_);
+
+    auto* address = new QHBoxLayout;
+    txtSubmitURL_ = new QLineEdit(fraRightSide_);
+    txtSubmitURL_->setObjectName(QStringLiteral("txtSubmitURL"));
+    txtSubmitURL_->setToolTip(QStringLiteral(
+        "This is the page that will be submitted when you click a search engine button."));
+    imgGoButton_ = new QToolButton(fraRightSide_);
+    imgGoButton_->setObjectName(QStringLiteral("imgGoButton"));
+    imgGoButton_->setText(QStringLiteral("Go"));
+    address->addWidget(txtSubmitURL_);
+    address->addWidget(imgGoButton_);
+    right->addLayout(address);
+
+    if (browser_) right->addWidget(browser_->widget(), 1);
+
+    fraBrowserControls_ = new QFrame(fraRightSide_);
+    fraBrowserControls_->setObjectName(QStringLiteral("fraBrowserControls"));
+    auto* strip = new QHBoxLayout(fraBrowserControls_);
+    strip->setContentsMargins(0, 0, 0, 0);
+    prgWebBrowser_ = new QProgressBar(fraBrowserControls_);
+    prgWebBrowser_->setObjectName(QStringLiteral("prgWebBrowser"));
+    prgWebBrowser_->setRange(0, 100);
+    prgWebBrowser_->setValue(0);
+    prgWebBrowser_->setTextVisible(false);
+    fraDirectionalNavigation_ = new QFrame(fraBrowserControls_);
+    fraDirectionalNavigation_->setObjectName(QStringLiteral("fraDirectionalNavigation"));
+    strip->addWidget(prgWebBrowser_, 1);
+    strip->addWidget(fraDirectionalNavigation_);
+    right->addWidget(fraBrowserControls_);
+
+    splitMain_->addWidget(tvwWebSiteDirectory_);
+    splitMain_->addWidget(fraRightSide_);
+    splitMain_->setStretchFactor(1, 1);
+    setCentralWidget(splitMain_);
+
+    auto* sbr = statusBar();
+    sbr->setObjectName(QStringLiteral("sbrWebBrowser"));
+    const char* tips[] = {"Web Browser Status Bar", "Error Messages Window", "", ""};
+    for (int i = 0; i < 4; ++i) {
+        sbrPanels_[i] = new QLabel(sbr);
+        sbrPanels_[i]->setObjectName(QStringLiteral("sbrWebBrowser_%1").arg(i + 1));
+        sbrPanels_[i]->setToolTip(QString::fromLatin1(tips[i]));
+        sbr->addWidget(sbrPanels_[i], i < 2 ? 1 : 0);
+    }
+    resize(1100, 760);
+}
+
+void frmMain::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File"));
+    QAction* exit = file->addAction(QStringLiteral("E&xit"));
+    exit->setObjectName(QStringLiteral("Exit"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+}
+
+void frmMain::load() {
+    // The start page: the root URL when there is one, else the blank page.
+    if (browser_) browser_->navigate(startPage());
+}
+
+QString frmMain::startPage() const {
+    const QString root = rootUrl();
+    return root.isEmpty() ? g_.fileUrl(QStringLiteral("blank.html")) : root;
+}
+
+void frmMain::closeEvent(QCloseEvent* e) {
+    e->accept();
+    emit closed();
+}
+
+// MainHub: filled in as the tabs that own these values arrive.
+QString frmMain::siteName() const { return {}; }
+bool frmMain::siteSelected() const { return false; }
+long long frmMain::selectedWebSiteId() const { return 0; }
+int frmMain::selectedSiteIndex() const { return -1; }
+QString frmMain::rootUrl() const { return {}; }
+bool frmMain::rootSelected() const { return false; }
+QString frmMain::industry() const { return {}; }
+QString frmMain::submitterName() const { return {}; }
+QString frmMain::submitterEmail() const { return {}; }
+QString frmMain::countryCode() const { return {}; }
+QString frmMain::addressText() const { return txtSubmitURL_->text(); }
+void frmMain::setAddressText(const QString& url) { txtSubmitURL_->setText(url); }
+void frmMain::goToAddress() {
+    if (browser_) browser_->navigate(txtSubmitURL_->text());
+}
+void frmMain::navigate(const QString& url) {
+    if (browser_) browser_->navigate(url);
+}
+void frmMain::setStatusMessage(const QString& text) { sbrPanels_[1]->setText(text); }
+QString frmMain::pageDescription() const { return {}; }
+QString frmMain::pageKeywords() const { return {}; }
+void frmMain::setPageToSubmit(const QString&) {}
+bool frmMain::selectedTreePage(QString* text) const {
+    if (text) text->clear();
+    return false;
+}
+
+}  // namespace fd

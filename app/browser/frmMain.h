@@ -1,0 +1,96 @@
+#pragma once
+// The main window: the site directory tree on the left; on the right the four
+// work tabs, the address bar, the embedded browser and the navigation strip;
+// the status bar along the bottom. It composes the subsystems' widgets and
+// implements MainHub for them.
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include "core/Globals.h"
+#include "core/MainHub.h"
+#include "platform/Dialogs.h"
+#include "platform/WebBrowser.h"
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QSplitter;
+class QTabWidget;
+class QTreeWidget;
+class QFrame;
+class QToolButton;
+class QMenu;
+class QAction;
+
+namespace fd {
+
+class frmMain : public QMainWindow, public MainHub {
+    Q_OBJECT
+public:
+    // The window uses the globals, the dialogs and the browser it is handed;
+    // the browser is created by the caller so tests can give a fake.
+    frmMain(Globals& g, Dialogs& dialogs, WebBrowser* browser, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The load routine: restores settings, fills lists, opens the start page.
+    void load();
+
+    Globals& globals() { return g_; }
+    Dialogs& dialogs() { return dialogs_; }
+    WebBrowser* browser() { return browser_; }
+
+    // MainHub
+    QString siteName() const override;
+    bool siteSelected() const override;
+    long long selectedWebSiteId() const override;
+    int selectedSiteIndex() const override;
+    QString rootUrl() const override;
+    bool rootSelected() const override;
+    QString industry() const override;
+    QString submitterName() const override;
+    QString submitterEmail() const override;
+    QString countryCode() const override;
+    QString addressText() const override;
+    void setAddressText(const QString& url) override;
+    void goToAddress() override;
+    void navigate(const QString& url) override;
+    void setStatusMessage(const QString& text) override;
+    QString pageDescription() const override;
+    QString pageKeywords() const override;
+    void setPageToSubmit(const QString& url) override;
+    bool selectedTreePage(QString* text) const override;
+    QString programFolder() const override { return g_.programFolder; }
+
+    // The start page: the root URL, else the folder's blank.html.
+    QString startPage() const;
+
+signals:
+    // Emitted once the window has finished closing (settings saved).
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void buildWindow();
+    void buildMenus();
+
+    Globals& g_;
+    Dialogs& dialogs_;
+    QPointer<WebBrowser> browser_;
+
+    QSplitter* splitMain_ = nullptr;
+    QTreeWidget* tvwWebSiteDirectory_ = nullptr;
+    QFrame* fraRightSide_ = nullptr;
+    QTabWidget* tabTasks_ = nullptr;
+    QFrame* fraTabs_[4] = {};
+    QLineEdit* txtSubmitURL_ = nullptr;
+    QToolButton* imgGoButton_ = nullptr;
+    QFrame* fraBrowserControls_ = nullptr;
+    QProgressBar* prgWebBrowser_ = nullptr;
+    QFrame* fraDirectionalNavigation_ = nullptr;
+    QLabel* sbrPanels_[4] = {};
+};
+
+}  // namespace fd

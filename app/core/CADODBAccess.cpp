@@ -1,0 +1,205 @@
+#include "CADODBAccess.h"
+
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QSaveFile>
+#include <QXmlStreamWriter>
+
+#include "AppError.h"
+#include "JetSql.h"
+
+namespace fd {
+
+namespace {
+
+const QString kSource = QStringLiteral("CADODBAccess");
+
+AppError dbError(sqlite3* db, int rc) {
+    const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db))
+                           : QString::fromUtf8(sqlite3_errstr(rc));
+    return AppError(err::kDatabase, msg, kSource);
+}
+
+// One connection for one statement: opened read-write (never created), with
+// the double-quoted-string fallback off and a busy timeout; closed when the
+// object goes out of scope.
+class Connection {
+public:
+    explicit Connection(const QString& path) {
+        const QByteArray p = QFile::encodeName(path);
+        const int rc = sqlite3_open_v2(p.constData(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+        if (rc != SQLITE_OK) {
+            AppError e = dbError(db_, rc);
+            sqlite3_close(db_);
+            db_ = nullptr;
+            throw AppError(err::kDatabase,
+                           QStringLiteral("Could not open the database '%1': %2")
+                               .arg(path, e.description()),
+                           kSource);
+        }
+        sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+        sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+        // The database is kept in WAL mode with synchronous=NORMAL: crash-safe
+        // (a crash loses at most the last commits, never consistency) and
+        // cheap enough to open a connection per statement. Checkpoints run
+        // automatically as the log grows, not at every close.
+        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        sqlite3_busy_timeout(db_, 5000);
+        exec("PRAGMA synchronous=NORMAL");
+    }
+    ~Connection() {
+        if (inTxn_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db_);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void exec(const char* sql) {
+        const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) throw dbError(db_, rc);
+    }
+    void begin() {
+        exec("BEGIN");
+        inTxn_ = true;
+    }
+    void commit() {
+        exec("COMMIT");
+        inTxn_ = false;
+    }
+
+    // Runs the statement and collects every row it returns.
+    RecordsetPtr run(const QString& jetSql) {
+        const QByteArray sql = translateJetSql(jetSql).toUtf8();
+        sqlite3_stmt* st = nullptr;
+        const char* tail = nullptr;
+        int rc = sqlite3_prepare_v2(db_, sql.constData(), static_cast<int>(sql.size()), &st, &tail);
+        if (rc != SQLITE_OK) throw dbError(db_, rc);
+        if (!st) throw AppError(err::kDatabase, QStringLiteral("Empty statement"), kSource);
+        QStringList cols;
+        const int ncol = sqlite3_column_count(st);
+        for (int c = 0; c < ncol; ++c) cols << QString::fromUtf8(sqlite3_column_name(st, c));
+        std::vector<Recordset::Row> rows;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            Recordset::Row row(static_cast<std::size_t>(ncol));
+            for (int c = 0; c < ncol; ++c) {
+                auto& cell = row[static_cast<std::size_t>(c)];
+                if (sqlite3_column_type(st, c) == SQLITE_NULL) continue;
+                cell.isNull = false;
+                const auto* txt = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+                cell.text = QString::fromUtf8(txt, sqlite3_column_bytes(st, c));
+            }
+            rows.push_back(std::move(row));
+        }
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) throw dbError(db_, rc);
+        return std::make_shared<Recordset>(std::move(cols), std::move(rows));
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+    bool inTxn_ = false;
+};
+
+}  // namespace
+
+QString connectionStringFor(const QString& programFolder) {
+    return QStringLiteral("Provider=SQLite;Data Source=") +
+           QDir(programFolder).filePath(QString::fromLatin1(kDatabaseFileName)) +
+           QStringLiteral(";Persist Security Info=False");
+}
+
+QString CADODBAccess::pathFromConnectionString(const QString& cs) {
+    for (const QString& part : cs.split(u';')) {
+        const qsizetype eq = part.indexOf(u'=');
+        if (eq > 0 && part.left(eq).trimmed().compare(QLatin1String("Data Source"),
+                                                      Qt::CaseInsensitive) == 0)
+            return part.mid(eq + 1).trimmed();
+    }
+    return {};
+}
+
+CADODBAccess::CADODBAccess(QString connectionString)
+    : path_(pathFromConnectionString(connectionString)) {}
+
+RecordsetPtr CADODBAccess::query(const QString& strSQL) const {
+    Connection c(path_);
+    c.begin();
+    RecordsetPtr rs = c.run(strSQL);
+    c.commit();
+    return rs;
+}
+
+void CADODBAccess::execute(const QString& strSQL) const {
+    Connection c(path_);
+    c.begin();
+    c.run(strSQL);
+    c.commit();
+}
+
+RecordsetPtr CADODBAccess::fnSQL_RS(const QString& strSQL) const {
+    try {
+        return query(strSQL);
+    } catch (const std::exception&) {
+        return nullptr;  // the caller fails on its first use and logs it
+    }
+}
+
+void CADODBAccess::fnSQL_NoRS(const QString& strSQL) const {
+    try {
+        execute(strSQL);
+    } catch (const std::exception&) {
+        // rolled back by the connection; nothing is reported
+    }
+}
+
+bool CADODBAccess::fnSQL_XML(const QString& strSQL, const QString& strFilename) const {
+    RecordsetPtr rs;
+    {
+        Connection c(path_);
+        rs = c.run(strSQL);
+    }
+    QSaveFile file(strFilename);
+    if (!file.open(QIODevice::WriteOnly)) {
+        throw AppError(err::kPathNotFound, file.errorString(), kSource);
+    }
+    QXmlStreamWriter w(&file);
+    w.setAutoFormatting(true);
+    w.writeStartElement(QStringLiteral("xml"));
+    w.writeNamespace(QStringLiteral("uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882"),
+                     QStringLiteral("s"));
+    w.writeNamespace(QStringLiteral("uuid:C2F41010-65B3-11d1-A29F-00AA00C14882"),
+                     QStringLiteral("dt"));
+    w.writeNamespace(QStringLiteral("urn:schemas-microsoft-com:rowset"), QStringLiteral("rs"));
+    w.writeNamespace(QStringLiteral("#RowsetSchema"), QStringLiteral("z"));
+    const QString s = QStringLiteral("uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882");
+    const QString rsn = QStringLiteral("urn:schemas-microsoft-com:rowset");
+    w.writeStartElement(s, QStringLiteral("Schema"));
+    w.writeAttribute(QStringLiteral("id"), QStringLiteral("RowsetSchema"));
+    w.writeStartElement(s, QStringLiteral("ElementType"));
+    w.writeAttribute(QStringLiteral("name"), QStringLiteral("row"));
+    w.writeAttribute(QStringLiteral("content"), QStringLiteral("eltOnly"));
+    for (int i = 0; i < rs->columns().size(); ++i) {
+        w.writeStartElement(s, QStringLiteral("AttributeType"));
+        w.writeAttribute(QStringLiteral("name"), rs->columns()[i]);
+        w.writeAttribute(rsn, QStringLiteral("number"), QString::number(i + 1));
+        w.writeEndElement();
+    }
+    w.writeEndElement();  // ElementType
+    w.writeEndElement();  // Schema
+    w.writeStartElement(rsn, QStringLiteral("data"));
+    for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
+        w.writeStartElement(QStringLiteral("#RowsetSchema"), QStringLiteral("row"));
+        for (const QString& col : rs->columns())
+            if (!rs->isNull(col)) w.writeAttribute(col, rs->field(col));
+        w.writeEndElement();
+    }
+    w.writeEndElement();  // data
+    w.writeEndElement();  // xml
+    if (w.hasError() || !file.commit()) {
+        throw AppError(err::kPathNotFound, file.errorString(), kSource);
+    }
+    return true;
+}
+
+}  // namespace fd

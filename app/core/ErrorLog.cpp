@@ -1,0 +1,38 @@
+#include "ErrorLog.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+
+namespace fd {
+
+QString logTimestamp() {
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QString ErrorLog::path() const { return QDir(folder_).filePath(QStringLiteral("errorlog.txt")); }
+
+void WriteErrorLog(const QString& programFolder, const QString& routine, long number,
+                   const QString& description, const QString& source) {
+    if (number == 0 || number == 384 || number == 20 ||
+        description == QLatin1String("Resume without error"))
+        return;
+    QFile f(QDir(programFolder).filePath(QStringLiteral("errorlog.txt")));
+    const bool exists = f.exists();
+    if (!f.open(exists ? (QIODevice::WriteOnly | QIODevice::Append) : QIODevice::WriteOnly))
+        return;
+    QByteArray out;
+    if (!exists) {
+        out += "Error Log - Created: " + logTimestamp().toUtf8() + "\r\n";
+        out += "Format: Date & Time of Error, Routine Name, Error Number, Error Description, "
+               "Error Source\r\n\r\n";
+    }
+    out += (logTimestamp() + u',' + routine + u',' + QString::number(number) + QStringLiteral(",'") +
+            description + QStringLiteral("',") + source)
+               .toUtf8();
+    out += "\r\n";
+    f.write(out);
+    f.close();
+}
+
+}  // namespace fd

@@ -1,0 +1,32 @@
+#pragma once
+// errorlog.txt in the program folder: the program's only diagnostic channel.
+
+#include <QString>
+
+#include "AppError.h"
+
+namespace fd {
+
+// The fixed, locale-independent date-and-time form of the log.
+QString logTimestamp();
+
+// Appends one entry to folder/errorlog.txt, creating it with its header.
+// Failures 0, 384, 20 and "Resume without error" are not logged; the writer
+// never reports or logs its own failures.
+void WriteErrorLog(const QString& programFolder, const QString& routine, long number,
+                   const QString& description, const QString& source);
+
+class ErrorLog : public ErrorSink {
+public:
+    explicit ErrorLog(QString programFolder) : folder_(std::move(programFolder)) {}
+    void write(const QString& routine, long number, const QString& description,
+               const QString& source) override {
+        WriteErrorLog(folder_, routine, number, description, source);
+    }
+    QString path() const;
+
+private:
+    QString folder_;
+};
+
+}  // namespace fd

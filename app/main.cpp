@@ -1,0 +1,53 @@
+// Farrowdale: keeps web sites, their pages and their submissions to search
+// engines.
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QTextStream>
+
+#include "browser/MainModule.h"
+#include "browser/frmMain.h"
+#include "core/ProgramFolder.h"
+#include "platform/Dialogs.h"
+#include "platform/WebEngineBrowser.h"
+
+#ifndef FARROWDALE_DATA_DIR
+#define FARROWDALE_DATA_DIR ""
+#endif
+#ifndef FARROWDALE_VERSION
+#define FARROWDALE_VERSION "0.0.0"
+#endif
+
+int main(int argc, char* argv[]) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Farrowdale"));
+    QApplication::setOrganizationName(QStringLiteral("Farrowdale"));
+    QApplication::setApplicationVersion(QStringLiteral(FARROWDALE_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Farrowdale keeps your web sites, their pages and their submissions to search engines."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QCommandLineOption folderOpt(
+        QStringLiteral("program-folder"),
+        QStringLiteral("Use DIR as the program folder (else $FARROWDALE_HOME, else the per-user "
+                       "data folder)."),
+        QStringLiteral("DIR"));
+    parser.addOption(folderOpt);
+    parser.process(qapp);
+
+    fd::QtDialogs dialogs;
+    fd::StartOptions options;
+    options.programFolder = parser.value(folderOpt);
+    options.dataDir = fd::deliveredDataDir(QCoreApplication::applicationDirPath(),
+                                           QStringLiteral(FARROWDALE_DATA_DIR));
+    auto app = fd::Main(options, dialogs, [] { return new fd::WebEngineBrowser; });
+    if (!app) return 1;
+    QObject::connect(app->mainWindow.get(), &fd::frmMain::closed, &qapp, &QApplication::quit);
+    const int rc = qapp.exec();
+    app.reset();
+    return rc;
+}

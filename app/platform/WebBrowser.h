@@ -1,0 +1,75 @@
+#pragma once
+// The embedded browser as the program sees it: navigation (GET, or POST with
+// a body and headers), history, printing and saving, the current location,
+// a snapshot of the loaded document, and the browser's events.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+class QWidget;
+
+namespace fd {
+
+// What the program reads of a loaded document: its title and, for every
+// element in document order, its node name, name attribute and content
+// attribute.
+struct DocumentElement {
+    QString nodeName;
+    QString name;
+    QString content;
+};
+struct DocumentSnapshot {
+    bool isHtml = false;  // false: no element collection (not an HTML page)
+    QString title;
+    QVector<DocumentElement> elements;
+};
+
+// Commands of CommandStateChange.
+constexpr int kCommandForward = 1;
+constexpr int kCommandBack = 2;
+
+class WebBrowser : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~WebBrowser() override = default;
+
+    virtual QWidget* widget() = 0;
+
+    virtual void navigate(const QString& url) = 0;
+    // A form POST: body bytes sent as they are, headers as "Name: value"
+    // lines separated by CR LF.
+    virtual void navigatePost(const QString& url, const QByteArray& body,
+                              const QString& headers) = 0;
+    virtual void goBack() = 0;
+    virtual void goForward() = 0;
+    virtual void goHome() = 0;
+    virtual void stop() = 0;
+
+    // Printing and saving. Each returns false when the browser cannot do it.
+    virtual bool print() = 0;
+    virtual bool printPreview() = 0;
+    virtual bool saveAs() = 0;
+
+    virtual QString locationUrl() const = 0;
+    virtual QString homeUrl() const = 0;
+    virtual void setHomeUrl(const QString& url) = 0;
+    // The snapshot taken when the last load finished.
+    virtual DocumentSnapshot document() const = 0;
+
+signals:
+    void beforeNavigate2(const QString& url);
+    void progressChange(int progress, int maximum);
+    void statusTextChange(const QString& text);
+    void titleChange(const QString& title);
+    void documentComplete(const QString& url);
+    void commandStateChange(int command, bool enable);
+    // Set *cancel to true to refuse the new window.
+    void newWindow2(bool* cancel);
+    // Set *cancel to true to keep the window open.
+    void windowClosing(bool* cancel);
+};
+
+}  // namespace fd
