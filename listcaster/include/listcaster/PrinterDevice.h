@@ -20,7 +20,9 @@ namespace listcaster {
 class LISTCASTER_EXPORT PrinterError : public std::runtime_error {
 public:
     PrinterError(int number, const QString& description)
-        : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
+        : std::runtime_error(description.toStdString()),
+          number_(number),
+          description_(description) {}
     int number() const { return number_; }
     QString description() const { return description_; }
 
