@@ -23,6 +23,9 @@ frmMain::frmMain(Globals& g, Dialogs& dialogs, WebBrowser* browser, QWidget* par
     setWindowTitle(kProductName);
     buildWindow();
     buildMenus();
+    setupSites();
+    setupBrowser();
+    setupSubmit();
 }
 
 frmMain::~frmMain() = default;
@@ -97,16 +100,28 @@ void frmMain::buildWindow() {
 }
 
 void frmMain::buildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("File"));
-    QAction* exit = file->addAction(QStringLiteral("E&xit"));
-    exit->setObjectName(QStringLiteral("Exit"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    auto menu = [this](const char* name, const char* caption) {
+        QMenu* m = menuBar()->addMenu(QString::fromUtf8(caption));
+        m->setObjectName(QString::fromUtf8(name));
+        return m;
+    };
+    menuFile_ = menu("File", "&File");
+    menuEdit_ = menu("Edit", "&Edit");
+    menuView_ = menu("View", "&View");
+    menuTools_ = menu("Report", "&Tools");
+    menuSupport_ = menu("Support", "&Support");
+    menuHelp_ = menu("Help", "&Help");
 }
 
 void frmMain::load() {
+    g_.gPopUpCount = 0;
+    g_.gPopUpThreshold = 2;
+    loadRestoreSettings();
+    loadEngineLists();
     // The start page: the root URL when there is one, else the blank page.
     if (browser_) browser_->navigate(startPage());
+    loadFinishSites();
+    loadFinishBrowser();
 }
 
 QString frmMain::startPage() const {
@@ -115,36 +130,9 @@ QString frmMain::startPage() const {
 }
 
 void frmMain::closeEvent(QCloseEvent* e) {
+    unloadSaveSettings();
     e->accept();
     emit closed();
-}
-
-// MainHub: filled in as the tabs that own these values arrive.
-QString frmMain::siteName() const { return {}; }
-bool frmMain::siteSelected() const { return false; }
-long long frmMain::selectedWebSiteId() const { return 0; }
-int frmMain::selectedSiteIndex() const { return -1; }
-QString frmMain::rootUrl() const { return {}; }
-bool frmMain::rootSelected() const { return false; }
-QString frmMain::industry() const { return {}; }
-QString frmMain::submitterName() const { return {}; }
-QString frmMain::submitterEmail() const { return {}; }
-QString frmMain::countryCode() const { return {}; }
-QString frmMain::addressText() const { return txtSubmitURL_->text(); }
-void frmMain::setAddressText(const QString& url) { txtSubmitURL_->setText(url); }
-void frmMain::goToAddress() {
-    if (browser_) browser_->navigate(txtSubmitURL_->text());
-}
-void frmMain::navigate(const QString& url) {
-    if (browser_) browser_->navigate(url);
-}
-void frmMain::setStatusMessage(const QString& text) { sbrPanels_[1]->setText(text); }
-QString frmMain::pageDescription() const { return {}; }
-QString frmMain::pageKeywords() const { return {}; }
-void frmMain::setPageToSubmit(const QString&) {}
-bool frmMain::selectedTreePage(QString* text) const {
-    if (text) text->clear();
-    return false;
 }
 
 }  // namespace fd

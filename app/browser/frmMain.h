@@ -76,12 +76,36 @@ private:
     void buildWindow();
     void buildMenus();
 
+    // Each subsystem composes its part of the window in a file of its own
+    // (frmMain_sites.cpp, frmMain_browser.cpp, frmMain_submit.cpp): the
+    // controls it owns, its menu items and its share of MainHub.
+    void setupSites();
+    void setupBrowser();
+    void setupSubmit();
+    // The load routine's steps that belong to each subsystem.
+    void loadRestoreSettings();  // settings row, last page list
+    void loadEngineLists();      // engine lists
+    void loadFinishSites();      // second refill, enable name box, expand tree
+    void loadFinishBrowser();    // Stop picture, pop-up counters
+    // The unload routine's save of the settings row.
+    void unloadSaveSettings();
+
+    // --- sites: members added by the sites subsystem below this line
+    // --- browser: members added by the browser subsystem below this line
+    // --- submit: members added by the submission subsystem below this line
+
     Globals& g_;
     Dialogs& dialogs_;
     QPointer<WebBrowser> browser_;
 
     QSplitter* splitMain_ = nullptr;
-    QTreeWidget* tvwWebSiteDirectory_ = nullptr;
+    QTreeWidget* tvwWebSiteDirectory_ = nullptr;  // replaced by the sites subsystem's tree
+    QMenu* menuFile_ = nullptr;
+    QMenu* menuEdit_ = nullptr;
+    QMenu* menuView_ = nullptr;
+    QMenu* menuTools_ = nullptr;
+    QMenu* menuSupport_ = nullptr;
+    QMenu* menuHelp_ = nullptr;
     QFrame* fraRightSide_ = nullptr;
     QTabWidget* tabTasks_ = nullptr;
     QFrame* fraTabs_[4] = {};
