@@ -23,8 +23,8 @@ frmMain::frmMain(Globals& g, Dialogs& dialogs, WebBrowser* browser, QWidget* par
     setWindowTitle(kProductName);
     buildWindow();
     buildMenus();
-    setupSites();
     setupBrowser();
+    setupSites();
     setupSubmit();
 }
 
@@ -51,6 +51,11 @@ void frmMain::buildWindow() {
         fraTabs_[i]->setObjectName(QStringLiteral("fraTabs_%1").arg(i));
         tabTasks_->addTab(fraTabs_[i], QString::fromLatin1(captions[i]));
     }
+    // Page Details: the browser part puts its fields at the top; the row of
+    // buttons below takes the buttons of every part that works on the page.
+    pageDetailsLayout_ = new QVBoxLayout(fraTabs_[1]);
+    pageDetailsButtons_ = new QHBoxLayout;
+    pageDetailsLayout_->addLayout(pageDetailsButtons_);
     right->addWidget(tabTasks_);
 
     auto* address = new QHBoxLayout;

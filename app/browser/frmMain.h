@@ -22,6 +22,8 @@ class QFrame;
 class QToolButton;
 class QMenu;
 class QAction;
+class QVBoxLayout;
+class QHBoxLayout;
 
 namespace fd {
 
@@ -109,6 +111,8 @@ private:
     QFrame* fraRightSide_ = nullptr;
     QTabWidget* tabTasks_ = nullptr;
     QFrame* fraTabs_[4] = {};
+    QVBoxLayout* pageDetailsLayout_ = nullptr;   // layout of fraTabs_[1]
+    QHBoxLayout* pageDetailsButtons_ = nullptr;  // its row of buttons
     QLineEdit* txtSubmitURL_ = nullptr;
     QToolButton* imgGoButton_ = nullptr;
     QFrame* fraBrowserControls_ = nullptr;
