@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "RowporterIcons.h"
+#include "frmLVPrintOptions.h"
 #include "frmLVTextfileExportOptions.h"
 #include "listcaster/ListViewSource.h"
 #include "listcaster/Prompter.h"
@@ -108,8 +109,8 @@ void ctlRowporter::onExportText() {
 // Printing: the print-options dialog with the bound list and the title.
 void ctlRowporter::onPrint() {
     if (!list_) return;
-    prompter().message(this, MessageIcon::Information, QStringLiteral("Print list"),
-                       QStringLiteral("Printing the list is not available yet."));
+    frmLVPrintOptions dlg(this);
+    dlg.ShowDlg(list_, title_);
 }
 
 // Excel export: the Excel-export options dialog with the bound list and the title.
