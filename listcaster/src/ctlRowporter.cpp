@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "RowporterIcons.h"
+#include "frmLVExcelExportOptions.h"
 #include "frmLVPrintOptions.h"
 #include "frmLVTextfileExportOptions.h"
 #include "listcaster/ListViewSource.h"
@@ -116,8 +117,8 @@ void ctlRowporter::onPrint() {
 // Excel export: the Excel-export options dialog with the bound list and the title.
 void ctlRowporter::onExportExcel() {
     if (!list_) return;
-    prompter().message(this, MessageIcon::Information, QStringLiteral("Export list"),
-                       QStringLiteral("Export to Microsoft Excel is not available yet."));
+    frmLVExcelExportOptions dlg(this);
+    dlg.ShowDlg(list_, title_);
 }
 
 }  // namespace listcaster
