@@ -9,10 +9,13 @@ namespace fd {
 std::unique_ptr<Application> Main(const StartOptions& options, Dialogs& dialogs,
                                   const std::function<WebBrowser*()>& makeBrowser) {
     const QString folder = chooseProgramFolder(options.programFolder);
+    // A folder that is only read-only is made writable, as the load of the
+    // main window always did; any other restriction is left as it is.
+    clearReadOnlyFolder(folder);
     const FolderPreparation prep = prepareProgramFolder(folder, options.dataDir);
     if (!prep.ok) {
-        dialogs.message(nullptr, prep.message + QStringLiteral("\n\n") + kFatalMessage,
-                        QString(), MsgButtons::Ok, MsgIcon::Critical);
+        dialogs.message(nullptr, prep.message + QStringLiteral("\n\n") + kFatalMessage, QString(),
+                        MsgButtons::Ok, MsgIcon::Critical);
         return nullptr;
     }
     auto app = std::make_unique<Application>();
@@ -20,14 +23,17 @@ std::unique_ptr<Application> Main(const StartOptions& options, Dialogs& dialogs,
         app->globals = std::make_unique<Globals>(folder);
         Globals& g = *app->globals;
         // The upload account; a database that cannot answer is fatal.
-        RecordsetPtr rs = g.gDB->fnSQL_RS(QStringLiteral("Select FileTransInfo from WebSiteConfiguration"));
-        if (!rs) throw AppError(91, QStringLiteral("Object variable not set"), QStringLiteral("Main"));
+        RecordsetPtr rs =
+            g.gDB->fnSQL_RS(QStringLiteral("Select FileTransInfo from WebSiteConfiguration"));
+        if (!rs)
+            throw AppError(91, QStringLiteral("Object variable not set"), QStringLiteral("Main"));
         const UploadAccount account =
             parseFileTransInfo(rs->eof() ? QString() : rs->field(QStringLiteral("FileTransInfo")));
         g.gFTPUserName = account.user;
         g.gFTPPassword = account.password;
 
-        app->mainWindow = std::make_unique<frmMain>(g, dialogs, makeBrowser ? makeBrowser() : nullptr);
+        app->mainWindow =
+            std::make_unique<frmMain>(g, dialogs, makeBrowser ? makeBrowser() : nullptr);
         app->mainWindow->load();
         app->mainWindow->show();
         UpdateSearchEngineData(*app, false);

@@ -23,7 +23,9 @@ constexpr long kInvalidProcedureCall = 5;
 class AppError : public std::exception {
 public:
     AppError(long number, QString description, QString source)
-        : number_(number), description_(std::move(description)), source_(std::move(source)),
+        : number_(number),
+          description_(std::move(description)),
+          source_(std::move(source)),
           what_(description_.toStdString()) {}
     long number() const { return number_; }
     const QString& description() const { return description_; }

@@ -16,8 +16,8 @@ namespace {
 const QString kSource = QStringLiteral("CADODBAccess");
 
 AppError dbError(sqlite3* db, int rc) {
-    const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db))
-                           : QString::fromUtf8(sqlite3_errstr(rc));
+    const QString msg =
+        db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     return AppError(err::kDatabase, msg, kSource);
 }
 
@@ -33,18 +33,19 @@ public:
             AppError e = dbError(db_, rc);
             sqlite3_close(db_);
             db_ = nullptr;
-            throw AppError(err::kDatabase,
-                           QStringLiteral("Could not open the database '%1': %2")
-                               .arg(path, e.description()),
-                           kSource);
+            throw AppError(
+                err::kDatabase,
+                QStringLiteral("Could not open the database '%1': %2").arg(path, e.description()),
+                kSource);
         }
         sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
         sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-        // The database is kept in WAL mode with synchronous=NORMAL: crash-safe
-        // (a crash loses at most the last commits, never consistency) and
-        // cheap enough to open a connection per statement. Checkpoints run
-        // automatically as the log grows, not at every close.
-        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        // The database is kept in WAL mode with synchronous=NORMAL: a commit
+        // appends to the log without waiting for the disk, and closing the
+        // connection checkpoints the log into the file (synced) and removes
+        // it. Crash-safe (a crash can lose only the last commits, never
+        // consistency), and the next connection opens without replaying a
+        // long log, which keeps a connection per statement cheap.
         sqlite3_busy_timeout(db_, 5000);
         exec("PRAGMA synchronous=NORMAL");
     }
@@ -112,8 +113,8 @@ QString connectionStringFor(const QString& programFolder) {
 QString CADODBAccess::pathFromConnectionString(const QString& cs) {
     for (const QString& part : cs.split(u';')) {
         const qsizetype eq = part.indexOf(u'=');
-        if (eq > 0 && part.left(eq).trimmed().compare(QLatin1String("Data Source"),
-                                                      Qt::CaseInsensitive) == 0)
+        if (eq > 0 &&
+            part.left(eq).trimmed().compare(QLatin1String("Data Source"), Qt::CaseInsensitive) == 0)
             return part.mid(eq + 1).trimmed();
     }
     return {};

@@ -13,8 +13,8 @@ QString changeRequestSql(const ChangeRequest& cr) {
                "INSERT INTO WebPageUpdateRequests (SubmissionDate,WebSiteID,RootWebSite,WebPage,"
                "PageTitle,Revisit,Author,Description,Keywords) VALUES (#") +
            jetDate(cr.date) + QStringLiteral("#,") + QString::number(cr.webSiteId) + u',' +
-           QStringList{dq(cr.rootUrl), dq(cr.address), dq(cr.title), dq(cr.revisit),
-                       dq(cr.author), dq(cr.description), dq(cr.keywords)}
+           QStringList{dq(cr.rootUrl), dq(cr.address),     dq(cr.title),   dq(cr.revisit),
+                       dq(cr.author),  dq(cr.description), dq(cr.keywords)}
                .join(u',') +
            u')';
 }

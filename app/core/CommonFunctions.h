@@ -12,8 +12,8 @@ namespace fd {
 struct ChangeRequest {
     bool siteSelected = false;  // a web site is selected in the site name box
     long long webSiteId = 0;
-    QString rootUrl;      // root URL box
-    QString address;      // browser address bar
+    QString rootUrl;  // root URL box
+    QString address;  // browser address bar
     QString title, revisit, author, description, keywords;
     QDate date = QDate::currentDate();
 };

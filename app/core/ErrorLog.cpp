@@ -10,7 +10,9 @@ QString logTimestamp() {
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-QString ErrorLog::path() const { return QDir(folder_).filePath(QStringLiteral("errorlog.txt")); }
+QString ErrorLog::path() const {
+    return QDir(folder_).filePath(QStringLiteral("errorlog.txt"));
+}
 
 void WriteErrorLog(const QString& programFolder, const QString& routine, long number,
                    const QString& description, const QString& source) {
@@ -19,16 +21,16 @@ void WriteErrorLog(const QString& programFolder, const QString& routine, long nu
         return;
     QFile f(QDir(programFolder).filePath(QStringLiteral("errorlog.txt")));
     const bool exists = f.exists();
-    if (!f.open(exists ? (QIODevice::WriteOnly | QIODevice::Append) : QIODevice::WriteOnly))
-        return;
+    if (!f.open(exists ? (QIODevice::WriteOnly | QIODevice::Append) : QIODevice::WriteOnly)) return;
     QByteArray out;
     if (!exists) {
         out += "Error Log - Created: " + logTimestamp().toUtf8() + "\r\n";
-        out += "Format: Date & Time of Error, Routine Name, Error Number, Error Description, "
-               "Error Source\r\n\r\n";
+        out +=
+            "Format: Date & Time of Error, Routine Name, Error Number, Error Description, "
+            "Error Source\r\n\r\n";
     }
-    out += (logTimestamp() + u',' + routine + u',' + QString::number(number) + QStringLiteral(",'") +
-            description + QStringLiteral("',") + source)
+    out += (logTimestamp() + u',' + routine + u',' + QString::number(number) +
+            QStringLiteral(",'") + description + QStringLiteral("',") + source)
                .toUtf8();
     out += "\r\n";
     f.write(out);

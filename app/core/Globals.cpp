@@ -11,7 +11,9 @@ Globals::Globals(const QString& folder)
       gDB(std::make_unique<CADODBAccess>(gConnectionString)),
       errorLog(std::make_unique<ErrorLog>(folder)) {}
 
-QString Globals::pathInFolder(const QString& name) const { return QDir(programFolder).filePath(name); }
+QString Globals::pathInFolder(const QString& name) const {
+    return QDir(programFolder).filePath(name);
+}
 
 QString Globals::fileUrl(const QString& name) const {
     return QUrl::fromLocalFile(pathInFolder(name)).toString();

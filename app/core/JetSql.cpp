@@ -50,8 +50,10 @@ std::optional<QDateTime> parseJetDate(const QString& raw) {
         const QString ampm = mt.captured(7).toUpper();
         if (!ampm.isEmpty()) {
             if (h < 1 || h > 12) return std::nullopt;
-            if (ampm == QLatin1String("AM")) h = (h == 12) ? 0 : h;
-            else h = (h == 12) ? 12 : h + 12;
+            if (ampm == QLatin1String("AM"))
+                h = (h == 12) ? 0 : h;
+            else
+                h = (h == 12) ? 12 : h + 12;
         }
     }
     const QTime time(h, mi, s);

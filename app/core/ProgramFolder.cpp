@@ -23,8 +23,8 @@ QString chooseProgramFolder(const QString& commandLineFolder) {
 QString createDatabase(const QString& dbPath, const QStringList& sqlScripts) {
     sqlite3* db = nullptr;
     const QByteArray p = QFile::encodeName(dbPath);
-    int rc = sqlite3_open_v2(p.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(p.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     QString error;
     if (rc == SQLITE_OK) {
         sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
@@ -48,8 +48,8 @@ FolderPreparation prepareProgramFolder(const QString& folder, const QString& dat
     FolderPreparation r;
     QDir dir(folder);
     const bool isNew =
-        !dir.exists() || dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
-                             .isEmpty();
+        !dir.exists() ||
+        dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty();
     if (!dir.exists() && !QDir().mkpath(folder)) {
         r.message = QStringLiteral("The program folder %1 could not be created.").arg(folder);
         return r;
@@ -71,8 +71,9 @@ FolderPreparation prepareProgramFolder(const QString& folder, const QString& dat
         ok = dir.mkdir(QStringLiteral("WebPageLists")) && ok;
         const QDir lists(data.filePath(QStringLiteral("WebPageLists")));
         for (const QString& f : lists.entryList(QDir::Files))
-            ok = QFile::copy(lists.filePath(f), dir.filePath(QStringLiteral("WebPageLists/") + f)) &&
-                 ok;
+            ok =
+                QFile::copy(lists.filePath(f), dir.filePath(QStringLiteral("WebPageLists/") + f)) &&
+                ok;
     }
     const QString dbPath = dir.filePath(QStringLiteral("QELS.db"));
     if (isNew && !QFileInfo::exists(dbPath)) {
@@ -110,8 +111,10 @@ QString deliveredDataDir(const QString& applicationDir, const QString& buildTree
 bool clearReadOnlyFolder(const QString& folder) {
     QFile f(folder);
     const auto perms = f.permissions();
-    const auto writeBits = QFileDevice::WriteOwner | QFileDevice::WriteUser |
-                           QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    // The mode bits only: the "current user" flag says what this process may
+    // do (always everything for root), not what the folder allows.
+    const auto writeBits =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     const bool hidden = QFileInfo(folder).isHidden();
     // Read-only and nothing else: no write bit at all, and not hidden.
     if ((perms & writeBits) || hidden || !QFileInfo(folder).isDir()) return false;

@@ -13,7 +13,7 @@ QString chooseProgramFolder(const QString& commandLineFolder);
 
 struct FolderPreparation {
     bool ok = false;
-    QString message;  // for the user when !ok
+    QString message;      // for the user when !ok
     bool seeded = false;  // the folder was new and got the delivered files
 };
 

@@ -12,8 +12,9 @@ int Recordset::indexOf(const QString& name) const {
 
 const Recordset::Cell& Recordset::cell(int index) const {
     if (eof()) {
-        throw AppError(3021, QStringLiteral("Either BOF or EOF is True, or the current record "
-                                            "has been deleted."),
+        throw AppError(3021,
+                       QStringLiteral("Either BOF or EOF is True, or the current record "
+                                      "has been deleted."),
                        QStringLiteral("Recordset"));
     }
     if (index < 0 || index >= columns_.size()) {
@@ -23,8 +24,14 @@ const Recordset::Cell& Recordset::cell(int index) const {
     return rows_[pos_][static_cast<std::size_t>(index)];
 }
 
-QString Recordset::field(const QString& name) const { return cell(indexOf(name)).text; }
-QString Recordset::field(int index) const { return cell(index).text; }
-bool Recordset::isNull(const QString& name) const { return cell(indexOf(name)).isNull; }
+QString Recordset::field(const QString& name) const {
+    return cell(indexOf(name)).text;
+}
+QString Recordset::field(int index) const {
+    return cell(index).text;
+}
+bool Recordset::isNull(const QString& name) const {
+    return cell(indexOf(name)).isNull;
+}
 
 }  // namespace fd

@@ -8,7 +8,9 @@ namespace fd {
 
 void PrintListView(QTreeWidget* list, short maxRows, PrinterDevice& printer, ErrorSink& log) {
     leaveOnError(log, QStringLiteral("modCommonFunctions_PrintListView"), [&] {
-        if (!list) throw AppError(91, QStringLiteral("Object variable not set"), QStringLiteral("PrintListView"));
+        if (!list)
+            throw AppError(91, QStringLiteral("Object variable not set"),
+                           QStringLiteral("PrintListView"));
         const int cols = list->columnCount();
         long long total = 0;
         for (int c = 0; c < cols; ++c) total += list->columnWidth(c);
@@ -18,8 +20,8 @@ void PrintListView(QTreeWidget* list, short maxRows, PrinterDevice& printer, Err
         std::vector<double> start(static_cast<std::size_t>(cols) + 1, 0.0);
         double running = 0;
         for (int c = 0; c < cols; ++c) {
-            running += std::round(printer.pageWidth() * list->columnWidth(c) /
-                                  static_cast<double>(total));
+            running +=
+                std::round(printer.pageWidth() * list->columnWidth(c) / static_cast<double>(total));
             start[static_cast<std::size_t>(c) + 1] = running;
         }
         for (int c = 0; c < cols; ++c) {

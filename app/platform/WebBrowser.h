@@ -26,6 +26,11 @@ struct DocumentSnapshot {
     QVector<DocumentElement> elements;
 };
 
+// The snapshot script's answer (JSON: {"html", "title", "e": [[nodeName,
+// name, content], ...]}) as a DocumentSnapshot. Text that is not a snapshot
+// gives a non-HTML snapshot with an empty title.
+DocumentSnapshot parseDocumentSnapshot(const QString& json);
+
 // Commands of CommandStateChange.
 constexpr int kCommandForward = 1;
 constexpr int kCommandBack = 2;
@@ -49,14 +54,20 @@ public:
     virtual void stop() = 0;
 
     // Printing and saving. Each returns false when the browser cannot do it.
+    // print() asks for the printer (or a PDF file) and prints in the
+    // background: printFinished reports the outcome; a cancelled dialog is
+    // not a failure. printPreview() shows the preview window and returns when
+    // it is closed. saveAs() writes the page as HTML to path in the
+    // background; saveFinished reports the outcome.
     virtual bool print() = 0;
     virtual bool printPreview() = 0;
-    virtual bool saveAs() = 0;
+    virtual bool saveAs(const QString& path) = 0;
 
     virtual QString locationUrl() const = 0;
     virtual QString homeUrl() const = 0;
     virtual void setHomeUrl(const QString& url) = 0;
-    // The snapshot taken when the last load finished.
+    // The snapshot taken when the last load finished; documentComplete is
+    // raised once it has arrived.
     virtual DocumentSnapshot document() const = 0;
 
 signals:
@@ -70,6 +81,8 @@ signals:
     void newWindow2(bool* cancel);
     // Set *cancel to true to keep the window open.
     void windowClosing(bool* cancel);
+    void printFinished(bool ok);
+    void saveFinished(const QString& path, bool ok);
 };
 
 }  // namespace fd

@@ -1,11 +1,22 @@
 #include "WebEngineBrowser.h"
 
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineHistory>
 #include <QWebEngineHttpRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace fd {
@@ -13,45 +24,82 @@ namespace fd {
 namespace {
 
 // A page that reports every navigation (frames included) before it starts,
-// and asks the browser's owner before opening a new window.
+// and asks the browser before opening a new window.
 class Page : public QWebEnginePage {
 public:
     Page(WebEngineBrowser* owner, QObject* parent) : QWebEnginePage(parent), owner_(owner) {}
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
-        emit owner_->beforeNavigate2(url.toString());
+        if (owner_) owner_->pageNavigating(url);
         return true;
     }
     QWebEnginePage* createWindow(WebWindowType) override {
-        bool cancel = false;
-        emit owner_->newWindow2(&cancel);
-        if (cancel) return nullptr;
-        // Allowed pop-ups open outside the program, in their own window.
-        auto* v = new QWebEngineView;
-        v->setAttribute(Qt::WA_DeleteOnClose);
-        v->resize(800, 600);
-        v->show();
-        return v->page();
+        return owner_ ? owner_->pageWantsWindow() : nullptr;
     }
 
 private:
-    WebEngineBrowser* owner_;
+    QPointer<WebEngineBrowser> owner_;
 };
 
+// How long the print preview waits for the page to be rendered for it.
+constexpr int kPreviewRenderTimeoutMs = 60000;
+
 }  // namespace
+
+DocumentSnapshot parseDocumentSnapshot(const QString& json) {
+    DocumentSnapshot snap;
+    const QJsonDocument doc = QJsonDocument::fromJson(json.toUtf8());
+    if (!doc.isObject()) return snap;
+    const QJsonObject o = doc.object();
+    snap.title = o.value(QLatin1String("title")).toString();
+    snap.isHtml = o.value(QLatin1String("html")).toBool();
+    const QJsonArray elements = o.value(QLatin1String("e")).toArray();
+    snap.elements.reserve(elements.size());
+    for (const QJsonValue& v : elements) {
+        const QJsonArray a = v.toArray();
+        snap.elements.push_back({a.at(0).toString(), a.at(1).toString(), a.at(2).toString()});
+    }
+    return snap;
+}
+
+const QString& WebEngineBrowser::snapshotScript() {
+    // Title and, for every element in document order, nodeName, name and
+    // content, as one JSON text. Only an HTML document has the element
+    // collection the program reads.
+    static const QString js = QStringLiteral(R"JS((function () {
+  var d = document;
+  var html = (typeof HTMLDocument !== 'undefined') && (d instanceof HTMLDocument);
+  var e = [];
+  if (html) {
+    var all = d.getElementsByTagName('*');
+    for (var i = 0, n = all.length; i < n; ++i) {
+      var el = all[i];
+      e.push([el.nodeName, el.getAttribute('name') || '', el.getAttribute('content') || '']);
+    }
+  }
+  return JSON.stringify({html: html, title: String(d.title || ''), e: e});
+})())JS");
+    return js;
+}
 
 WebEngineBrowser::WebEngineBrowser(QWidget* parent) : view_(new QWebEngineView(parent)) {
     view_->setObjectName(QStringLiteral("wbWebViewer"));
     auto* page = new Page(this, view_);
     view_->setPage(page);
-    connect(view_, &QWebEngineView::loadStarted, this, [this] { emit progressChange(0, 100); });
+    // Pop-ups reach NewWindow2, where the program decides on them.
+    page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+    connect(view_, &QWebEngineView::loadStarted, this, &WebEngineBrowser::onLoadStarted);
     connect(view_, &QWebEngineView::loadProgress, this,
             [this](int p) { emit progressChange(p, 100); });
-    connect(view_, &QWebEngineView::titleChanged, this, [this](const QString& t) {
-        emit titleChange(t);
+    connect(view_, &QWebEngineView::titleChanged, this,
+            [this](const QString& t) { emit titleChange(t); });
+    connect(view_, &QWebEngineView::urlChanged, this, [this] {
+        updateCommandState();
+        // A new address is a new title as far as the program is concerned,
+        // also when two pages carry the same title.
+        emit titleChange(view_->title());
     });
-    connect(view_, &QWebEngineView::urlChanged, this, [this] { updateCommandState(); });
     connect(page, &QWebEnginePage::linkHovered, this,
             [this](const QString& url) { emit statusTextChange(url); });
     connect(view_, &QWebEngineView::loadFinished, this, &WebEngineBrowser::onLoadFinished);
@@ -59,11 +107,20 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : view_(new QWebEngineView(p
         bool cancel = false;
         emit windowClosing(&cancel);
     });
+    connect(view_, &QWebEngineView::printFinished, this, [this](bool ok) {
+        printing_ = false;
+        if (!previewing_) emit printFinished(ok);
+    });
 }
 
-WebEngineBrowser::~WebEngineBrowser() = default;
+WebEngineBrowser::~WebEngineBrowser() {
+    for (const auto& p : popUps_) delete p.data();
+    if (view_ && !view_->parent()) delete view_.data();
+}
 
-QWidget* WebEngineBrowser::widget() { return view_; }
+QWidget* WebEngineBrowser::widget() {
+    return view_;
+}
 
 QUrl WebEngineBrowser::toUrl(const QString& address) {
     QString a = address.trimmed();
@@ -76,7 +133,9 @@ QUrl WebEngineBrowser::toUrl(const QString& address) {
     return QUrl::fromUserInput(a);
 }
 
-void WebEngineBrowser::navigate(const QString& url) { view_->load(toUrl(url)); }
+void WebEngineBrowser::navigate(const QString& url) {
+    view_->load(toUrl(url));
+}
 
 void WebEngineBrowser::navigatePost(const QString& url, const QByteArray& body,
                                     const QString& headers) {
@@ -85,38 +144,147 @@ void WebEngineBrowser::navigatePost(const QString& url, const QByteArray& body,
     for (const QString& line : headers.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
         const qsizetype colon = line.indexOf(u':');
         if (colon <= 0) continue;
-        req.setHeader(line.left(colon).trimmed().toLatin1(), line.mid(colon + 1).trimmed().toLatin1());
+        req.setHeader(line.left(colon).trimmed().toLatin1(),
+                      line.mid(colon + 1).trimmed().toLatin1());
     }
     view_->load(req);
 }
 
-void WebEngineBrowser::goBack() { view_->back(); }
-void WebEngineBrowser::goForward() { view_->forward(); }
+void WebEngineBrowser::goBack() {
+    view_->back();
+}
+void WebEngineBrowser::goForward() {
+    view_->forward();
+}
 void WebEngineBrowser::goHome() {
     if (!home_.isEmpty()) navigate(home_);
 }
-void WebEngineBrowser::stop() { view_->stop(); }
+void WebEngineBrowser::stop() {
+    view_->stop();
+}
 
-bool WebEngineBrowser::print() { return false; }
-bool WebEngineBrowser::printPreview() { return false; }
-bool WebEngineBrowser::saveAs() { return false; }
+QString WebEngineBrowser::locationUrl() const {
+    return view_->url().toString();
+}
 
-QString WebEngineBrowser::locationUrl() const { return view_->url().toString(); }
+void WebEngineBrowser::pageNavigating(const QUrl& url) {
+    emit beforeNavigate2(url.toString());
+}
 
-void WebEngineBrowser::updateCommandState() {
+QWebEnginePage* WebEngineBrowser::pageWantsWindow() {
+    bool cancel = false;
+    emit newWindow2(&cancel);
+    if (cancel) return nullptr;
+    // An allowed pop-up opens outside the main window, in a window of its own.
+    auto* v = new QWebEngineView;
+    v->setObjectName(QStringLiteral("popUpWindow"));
+    v->setAttribute(Qt::WA_DeleteOnClose);
+    auto* page = new QWebEnginePage(view_->page()->profile(), v);
+    v->setPage(page);
+    connect(page, &QWebEnginePage::windowCloseRequested, v, &QWidget::close);
+    connect(page, &QWebEnginePage::titleChanged, v, &QWidget::setWindowTitle);
+    v->resize(800, 600);
+    v->show();
+    popUps_.removeAll(nullptr);
+    popUps_.push_back(v);
+    return page;
+}
+
+void WebEngineBrowser::updateCommandState(bool force) {
     auto* h = view_->history();
-    const bool back = h->canGoBack(), fwd = h->canGoForward();
-    if (back != lastBack_) emit commandStateChange(kCommandBack, back);
-    if (fwd != lastForward_) emit commandStateChange(kCommandForward, fwd);
+    const int back = h->canGoBack(), fwd = h->canGoForward();
+    if (force || back != lastBack_) emit commandStateChange(kCommandBack, back);
+    if (force || fwd != lastForward_) emit commandStateChange(kCommandForward, fwd);
     lastBack_ = back;
     lastForward_ = fwd;
 }
 
+void WebEngineBrowser::onLoadStarted() {
+    ++loadSerial_;
+    if (lastBack_ < 0) updateCommandState(true);
+}
+
 void WebEngineBrowser::onLoadFinished(bool) {
     updateCommandState();
-    snapshot_ = DocumentSnapshot{};
-    snapshot_.title = view_->title();
-    emit documentComplete(locationUrl());
+    emit progressChange(-1, 100);
+    const quint64 serial = ++loadSerial_;
+    const QString url = locationUrl();
+    sinceFinished_.start();
+    // The snapshot arrives later; documentComplete waits for it. A page that
+    // keeps its renderer busy delays only this callback, never the window,
+    // and a newer load makes a late answer void.
+    QPointer<WebEngineBrowser> self(this);
+    view_->page()->runJavaScript(snapshotScript(), QWebEngineScript::ApplicationWorld,
+                                 [self, serial, url](const QVariant& result) {
+                                     if (!self || self->loadSerial_ != serial) return;
+                                     self->snapshot_ = parseDocumentSnapshot(result.toString());
+                                     self->lastSnapshotMs_ = self->sinceFinished_.elapsed();
+                                     emit self->documentComplete(url);
+                                 });
+}
+
+bool WebEngineBrowser::printTo(QPrinter* printer) {
+    if (printing_ || !printer) return false;
+    printing_ = true;
+    view_->print(printer);
+    return true;
+}
+
+bool WebEngineBrowser::print() {
+    if (printing_) return false;
+    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrintDialog dialog(printer_.get(), view_);
+    if (dialog.exec() != QDialog::Accepted) return true;
+    return printTo(printer_.get());
+}
+
+bool WebEngineBrowser::printPreview() {
+    if (printing_) return false;
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog dialog(&printer, view_);
+    bool ok = true;
+    QPointer<QWebEngineView> view(view_);
+    // The preview paints synchronously while the page is rendered for
+    // printing in the background, so it waits here (bounded) for that
+    // rendering; the preview window is modal already.
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* p) {
+        if (!view) {
+            ok = false;
+            return;
+        }
+        QEventLoop wait;
+        bool done = false;
+        auto c = connect(view, &QWebEngineView::printFinished, &wait, [&](bool success) {
+            done = true;
+            ok = ok && success;
+            wait.quit();
+        });
+        QTimer::singleShot(kPreviewRenderTimeoutMs, &wait, &QEventLoop::quit);
+        previewing_ = true;
+        printing_ = true;
+        view->print(p);
+        wait.exec();
+        disconnect(c);
+        previewing_ = false;
+        if (!done) ok = false;
+    });
+    dialog.exec();
+    return ok;
+}
+
+bool WebEngineBrowser::saveAs(const QString& path) {
+    if (path.isEmpty()) return false;
+    QPointer<WebEngineBrowser> self(this);
+    view_->page()->toHtml([self, path](const QString& html) {
+        if (!self) return;
+        QSaveFile f(path);
+        bool ok = f.open(QIODevice::WriteOnly);
+        const QByteArray bytes = html.toUtf8();
+        ok = ok && f.write(bytes) == bytes.size();
+        ok = ok && f.commit();
+        emit self->saveFinished(path, ok);
+    });
+    return true;
 }
 
 }  // namespace fd

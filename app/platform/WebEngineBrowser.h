@@ -1,12 +1,15 @@
 #pragma once
 // WebBrowser over Qt WebEngine.
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QUrl>
-#include <QWebEngineView>
+#include <QVector>
+#include <memory>
 
 #include "WebBrowser.h"
 
+class QPrinter;
 class QWebEngineView;
 class QWebEnginePage;
 
@@ -27,25 +30,48 @@ public:
     void stop() override;
     bool print() override;
     bool printPreview() override;
-    bool saveAs() override;
+    bool saveAs(const QString& path) override;
     QString locationUrl() const override;
     QString homeUrl() const override { return home_; }
     void setHomeUrl(const QString& url) override { home_ = url; }
     DocumentSnapshot document() const override { return snapshot_; }
 
+    // Prints the page on printer in the background (printFinished follows);
+    // the printer must live until then. False when a print job is running.
+    bool printTo(QPrinter* printer);
+
     QWebEngineView* view() const { return view_; }
+    // Milliseconds from the end of the last load to the arrival of its
+    // snapshot.
+    qint64 lastSnapshotMs() const { return lastSnapshotMs_; }
 
     // Turns an address as typed (file:\\\ paths, bare host names) into a URL.
     static QUrl toUrl(const QString& address);
+    // The script that reads the document, run in the application's own
+    // script world so the page's scripts cannot alter what it sees.
+    static const QString& snapshotScript();
+
+    // Called by the page (frames included) and when it wants a new window.
+    void pageNavigating(const QUrl& url);
+    QWebEnginePage* pageWantsWindow();
 
 private:
+    void onLoadStarted();
     void onLoadFinished(bool ok);
-    void updateCommandState();
+    void updateCommandState(bool force = false);
 
     QPointer<QWebEngineView> view_;
     QString home_;
     DocumentSnapshot snapshot_;
-    bool lastBack_ = false, lastForward_ = false;
+    int lastBack_ = -1, lastForward_ = -1;
+    // Bumped at every load so a late snapshot of an earlier load is dropped.
+    quint64 loadSerial_ = 0;
+    QElapsedTimer sinceFinished_;
+    qint64 lastSnapshotMs_ = -1;
+    std::unique_ptr<QPrinter> printer_;
+    bool printing_ = false;
+    bool previewing_ = false;
+    QVector<QPointer<QWebEngineView>> popUps_;
 };
 
 }  // namespace fd

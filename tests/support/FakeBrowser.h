@@ -36,13 +36,17 @@ public:
     void stop() override { ++stops; }
     bool print() override { return printOk; }
     bool printPreview() override { return printOk; }
-    bool saveAs() override { return saveOk; }
+    bool saveAs(const QString& path) override {
+        saved << path;
+        return saveOk;
+    }
     QString locationUrl() const override { return location; }
     QString homeUrl() const override { return home; }
     void setHomeUrl(const QString& url) override { home = url; }
     DocumentSnapshot document() const override { return snapshot; }
 
     QStringList navigations;
+    QStringList saved;  // paths handed to saveAs
     std::vector<PostRequest> posts;
     int backs = 0, forwards = 0, stops = 0;
     bool printOk = true, saveOk = true;

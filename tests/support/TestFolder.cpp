@@ -7,7 +7,9 @@
 
 namespace fd::test {
 
-QString deliveredData() { return QStringLiteral(FARROWDALE_DATA_DIR); }
+QString deliveredData() {
+    return QStringLiteral(FARROWDALE_DATA_DIR);
+}
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
@@ -25,13 +27,17 @@ Globals& TestFolder::globals() {
     return *globals_;
 }
 
-void TestFolder::exec(const QString& sql) { globals().gDB->execute(sql); }
+void TestFolder::exec(const QString& sql) {
+    globals().gDB->execute(sql);
+}
 
 QString TestFolder::scalar(const QString& sql) {
     auto rs = globals().gDB->query(sql);
     return rs->eof() ? QString() : rs->field(0);
 }
 
-QString TestFolder::errorLog() const { return QString::fromUtf8(readFile(file(QStringLiteral("errorlog.txt")))); }
+QString TestFolder::errorLog() const {
+    return QString::fromUtf8(readFile(file(QStringLiteral("errorlog.txt"))));
+}
 
 }  // namespace fd::test
