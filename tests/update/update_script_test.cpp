@@ -1,0 +1,178 @@
+// The generated update page, byte for byte against pages written by hand,
+// and what the page would answer, run through a small evaluator of its
+// answering loop and then applied to a real catalogue.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include "core/ErrorLog.h"
+#include "support/TestFolder.h"
+#include "update/UpdateScript.h"
+
+using namespace fd;
+
+namespace {
+
+QByteArray golden(const char* name) {
+    return test::readFile(QStringLiteral(FARROWDALE_SOURCE_DIR "/tests/update/golden/") +
+                          QString::fromUtf8(name));
+}
+
+QVector<EngineRow> threeEngines() {
+    return {
+        {"1", "Alpha", "https://a.example/search?q=site:<%URL%>",
+         "https://a.example/add?url=<%URL%>&mail=<%EMAIL%>", "", "get", "post", "1"},
+        {"2", R"(Bob's "Best" Engine)", "", "https://b.example/submit?u=<%URL%>",
+         R"(Say "hi" to O'Brien)", "", "get", "14"},
+        {"10", "Gamma", "x", "y", "z", "get", "get", "40"},
+    };
+}
+
+// Evaluates a script string expression made of "..." literals joined by &.
+QString evalScriptString(const QString& expr) {
+    QString out;
+    int i = 0;
+    while (i < expr.size()) {
+        if (expr[i] == u'"') {
+            ++i;
+            while (i < expr.size()) {
+                if (expr[i] == u'"') {
+                    if (i + 1 < expr.size() && expr[i + 1] == u'"') {
+                        out += u'"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                out += expr[i++];
+            }
+        } else {
+            ++i;  // blanks and the & between literals
+        }
+    }
+    return out;
+}
+
+// What the page answers for a request's SearchEngines value: its data lines
+// evaluated, then the loop's UPDATE-or-INSERT rule applied.
+QString answer(const QByteArray& page, const QString& searchEngines) {
+    const QStringList fields = {"SearchEngineID",    "SearchEngineName", "ReviewQueryString",
+                                "SubmitQueryString", "SearchEngineTips", "HTTPReviewMethod",
+                                "HTTPSubmitMethod",  "Popularity"};
+    QStringList requested = searchEngines.split(u'|');
+    QString out = QStringLiteral("<XML program=\"QELS\" author=\"Farrowdale\">\r\n");
+    static const QRegularExpression line(
+        R"(^arrSearchEngineInformation\(\d+\) = split\((.*),"\|"\)$)");
+    for (const QString& l : QString::fromUtf8(page).split(QStringLiteral("\r\n"))) {
+        const auto m = line.match(l);
+        if (!m.hasMatch()) continue;
+        const QStringList v = evalScriptString(m.captured(1)).split(u'|');
+        bool listed = false;
+        bool idNumeric = false;
+        const long long id = v[0].toLongLong(&idNumeric);
+        for (const QString& r : requested) {
+            bool ok = false;
+            const long long rid = r.toLongLong(&ok);
+            if (idNumeric && ok && rid == id) listed = true;
+        }
+        if (listed) {
+            QStringList sets;
+            for (int k = 1; k < v.size(); ++k) sets << fields[k] + " = " + v[k];
+            out += "UPDATE SearchEngines SET " + sets.join(u',') +
+                   " WHERE SearchEngineID = " + v[0] + "\r\n";
+        } else {
+            out += "INSERT INTO SearchEngines (" + fields.join(u',') + ") VALUES (" + v.join(u',') +
+                   ")\r\n";
+        }
+    }
+    return out + "</XML>";
+}
+
+}  // namespace
+
+TEST(UpdateScript, PagesMatchTheHandWrittenOnes) {
+    EXPECT_EQ(buildUpdateScript({}), golden("empty.asp"));
+    EXPECT_EQ(buildUpdateScript({{"7", "Example", "https://example.com/?q=site:x", "", "A tip",
+                                  "get", "get", "3"}}),
+              golden("one.asp"));
+    EXPECT_EQ(buildUpdateScript(threeEngines()), golden("three.asp"));
+}
+
+TEST(UpdateScript, ScriptDelimitersNeverAppearInTheData) {
+    const QString page = QString::fromUtf8(buildUpdateScript(threeEngines()));
+    // Only the page's own opening and closing delimiters remain.
+    EXPECT_EQ(page.count("<%"), 1);
+    EXPECT_EQ(page.count("%>"), 1);
+    EXPECT_TRUE(page.startsWith("<%\r\n"));
+    EXPECT_TRUE(page.endsWith("\r\n%>"));
+}
+
+TEST(UpdateScript, AnswersCarryTemplatesAndQuotesIntact) {
+    const QByteArray page = buildUpdateScript(threeEngines());
+    const QString a = answer(page, "1|10|");
+    EXPECT_EQ(a,
+              "<XML program=\"QELS\" author=\"Farrowdale\">\r\n"
+              "UPDATE SearchEngines SET SearchEngineName = 'Alpha',ReviewQueryString = "
+              "'https://a.example/search?q=site:<%URL%>',SubmitQueryString = "
+              "'https://a.example/add?url=<%URL%>&mail=<%EMAIL%>',SearchEngineTips = "
+              "'',HTTPReviewMethod = 'get',HTTPSubmitMethod = 'post',Popularity = '1' WHERE "
+              "SearchEngineID = 1\r\n"
+              "INSERT INTO SearchEngines (SearchEngineID,SearchEngineName,ReviewQueryString,"
+              "SubmitQueryString,SearchEngineTips,HTTPReviewMethod,HTTPSubmitMethod,Popularity) "
+              "VALUES (2,'Bob''s \"Best\" Engine','','https://b.example/submit?u=<%URL%>','Say "
+              "\"hi\" to O''Brien','','get','14')\r\n"
+              "UPDATE SearchEngines SET SearchEngineName = 'Gamma',ReviewQueryString = "
+              "'x',SubmitQueryString = 'y',SearchEngineTips = 'z',HTTPReviewMethod = "
+              "'get',HTTPSubmitMethod = 'get',Popularity = '40' WHERE SearchEngineID = 10\r\n"
+              "</XML>");
+    // Every id listed: only updates; none listed (or junk): only inserts.
+    EXPECT_EQ(answer(page, "1|2|10|").count("UPDATE"), 3);
+    EXPECT_EQ(answer(page, "").count("INSERT"), 3);
+    EXPECT_EQ(answer(page, "x||01").count("UPDATE"), 1);  // "01" is the number 1
+    EXPECT_EQ(answer(buildUpdateScript({}), "1|"),
+              "<XML program=\"QELS\" author=\"Farrowdale\">\r\n</XML>");
+}
+
+TEST(UpdateScript, AnswerAppliedToAClientCatalogueRestoresEveryValue) {
+    test::TestFolder client;
+    client.exec("DELETE FROM SearchEngines");
+    client.exec("INSERT INTO SearchEngines (SearchEngineID, SearchEngineName) VALUES (1, 'old')");
+    const QString a = answer(buildUpdateScript(threeEngines()), "1|");
+    for (const QString& stmt : a.split("\r\n")) {
+        if (stmt.startsWith("<XML") || stmt.contains("</XML>")) continue;
+        client.exec(stmt);
+    }
+    auto rs = client.globals().gDB->query("SELECT * FROM SearchEngines ORDER BY SearchEngineID");
+    ASSERT_EQ(rs->recordCount(), 3);
+    for (const EngineRow& r : threeEngines()) {
+        EXPECT_EQ(rs->field("SearchEngineName"), r.name);
+        EXPECT_EQ(rs->field("SubmitQueryString"), r.submit);
+        EXPECT_EQ(rs->field("SearchEngineTips"), r.tips);
+        EXPECT_EQ(rs->field("Popularity"), r.popularity);
+        rs->moveNext();
+    }
+}
+
+TEST(UpdateScript, CreateWritesThePageFromTheCatalogue) {
+    test::TestFolder f;
+    f.exec("DELETE FROM SearchEngines");
+    f.exec(
+        R"(INSERT INTO SearchEngines VALUES (7, 'Example', 'https://example.com/?q=site:x', NULL, 'A tip', 'get', 'get', 3))");
+    ASSERT_TRUE(CreateUpdateScript(*f.globals().gDB, f.path(), *f.globals().errorLog));
+    EXPECT_EQ(test::readFile(f.file("Update.asp")), golden("one.asp"));
+    EXPECT_TRUE(f.errorLog().isEmpty());
+}
+
+TEST(UpdateScript, FailureIsLoggedAndKeepsTheOldPage) {
+    test::TestFolder f;
+    QFile old(f.file("Update.asp"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("previous");
+    old.close();
+    f.exec("DROP TABLE SearchEngines");
+    EXPECT_FALSE(CreateUpdateScript(*f.globals().gDB, f.path(), *f.globals().errorLog));
+    EXPECT_EQ(test::readFile(f.file("Update.asp")), "previous");
+    EXPECT_TRUE(f.errorLog().contains(",CreateUpdateScript,"));
+}
