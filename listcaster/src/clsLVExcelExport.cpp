@@ -90,17 +90,6 @@ public:
         return f;
     }
 
-    // The sheet font alone, for the columns beyond the list.
-    lxw_format* plain() {
-        lxw_format* f = workbook_add_format(wb_);
-        format_set_font_name(f, font_.name.toUtf8().constData());
-        format_set_font_size(f, font_.size);
-        if (font_.bold) format_set_bold(f);
-        if (font_.italic) format_set_italic(f);
-        if (font_.strikethrough) format_set_font_strikeout(f);
-        return f;
-    }
-
 private:
     lxw_workbook* wb_;
     FontSpec font_;
@@ -189,8 +178,6 @@ bool clsLVExcelExport::ExportListViewToExcel(QWidget* parent) {
             const double width = list_.columnWidthTwips(m) / tpp / 7.37;
             check(worksheet_set_column(ws, m - 1, m - 1, width, nullptr));
         }
-        if (n < LXW_COL_MAX)
-            check(worksheet_set_column(ws, n, LXW_COL_MAX - 1, LXW_DEF_COL_WIDTH, formats.plain()));
 
         const bool bb = BordersAndBackground;
         // The outer frame drawn round the whole table.
