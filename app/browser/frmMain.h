@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 #include "core/Globals.h"
 #include "core/MainHub.h"
@@ -94,6 +95,27 @@ private:
 
     // --- sites: members added by the sites subsystem below this line
     // --- browser: members added by the browser subsystem below this line
+    class PageDetailsTab* pageDetails_ = nullptr;
+    std::shared_ptr<class NavigationPictures> imgLstNavigation_;
+    QToolButton* imgBack_ = nullptr;
+    QToolButton* imgForward_ = nullptr;
+    QToolButton* imgStop_ = nullptr;
+    QAction* PreventPopUps_ = nullptr;
+    bool popUpQuestionPending_ = false;
+    void setPicture(QToolButton* button, const QString& key);
+    void clearWebPageInfo();
+    void connectBrowserEvents();
+    void wbWebViewer_BeforeNavigate2();
+    void wbWebViewer_ProgressChange(int progress, int maximum);
+    void wbWebViewer_TitleChange();
+    void wbWebViewer_DocumentComplete(const QString& url);
+    void wbWebViewer_CommandStateChange(int command, bool enable);
+    void wbWebViewer_NewWindow2(bool* cancel);
+    void wbWebViewer_WindowClosing(bool* cancel);
+    void askToAllowPopUps();
+    void printPage(bool preview);
+    void browserCommandFailed(const QString& routine, const QString& description);
+    void savePageAs();
     // --- submit: members added by the submission subsystem below this line
 
     Globals& g_;

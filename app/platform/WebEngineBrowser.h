@@ -5,12 +5,12 @@
 #include <QPointer>
 #include <QUrl>
 #include <QVector>
+#include <QWebEngineView>
 #include <memory>
 
 #include "WebBrowser.h"
 
 class QPrinter;
-class QWebEngineView;
 class QWebEnginePage;
 
 namespace fd {

@@ -2,7 +2,9 @@
 // A WebBrowser that records what it is asked to do, for tests of windows that
 // only need to know where the browser was sent. Events are raised by the test.
 
+#include <QPointer>
 #include <QStringList>
+#include <QWidget>
 
 #include "platform/WebBrowser.h"
 
@@ -54,7 +56,8 @@ public:
     DocumentSnapshot snapshot;
 
 private:
-    QWidget* widget_;
+    // The window that shows the widget may delete it first.
+    QPointer<QWidget> widget_;
 };
 
 }  // namespace fd::test
