@@ -94,6 +94,8 @@ private:
     void unloadSaveSettings();
 
     // --- sites: members added by the sites subsystem below this line
+    // The Configuration tab, the site directory tree and the page lists.
+    class SitesPart* sites_ = nullptr;
     // --- browser: members added by the browser subsystem below this line
     class PageDetailsTab* pageDetails_ = nullptr;
     std::shared_ptr<class NavigationPictures> imgLstNavigation_;

@@ -1,0 +1,541 @@
+#include "ConfigurationTab.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "PageListController.h"
+#include "core/AppError.h"
+#include "core/ProgramFolder.h"
+
+namespace fd::sites {
+
+namespace {
+
+// The error of reading the data of a box entry when none is selected.
+[[noreturn]] void noEntrySelected(const QString& box) {
+    throw AppError(381, QStringLiteral("Invalid property array index"), box);
+}
+
+RecordsetPtr mustQuery(const CADODBAccess& db, const QString& sql) {
+    RecordsetPtr rs = db.fnSQL_RS(sql);
+    if (!rs)
+        throw AppError(91, QStringLiteral("Object variable or With block variable not set"),
+                       QStringLiteral("CADODBAccess"));
+    return rs;
+}
+
+// The position of the selected entry, or -1 when the box's text is not the
+// text of its current entry (the user typed something else).
+int listIndex(const QComboBox* box) {
+    const int i = box->currentIndex();
+    if (i < 0) return -1;
+    if (box->isEditable() && box->itemText(i) != box->currentText()) return -1;
+    return i;
+}
+
+}  // namespace
+
+ConfigurationTab::ConfigurationTab(const SitesServices& services, QWidget* parent)
+    : QWidget(parent), s_(services) {
+    setObjectName(QStringLiteral("ConfigurationTab"));
+    buildControls();
+}
+
+void ConfigurationTab::buildControls() {
+    auto* grid = new QGridLayout;
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(4);
+
+    auto label = [this](const char* name, const char* caption, QWidget* buddy,
+                        const QString& tip = QString()) {
+        auto* l = new QLabel(QString::fromUtf8(caption), this);
+        l->setObjectName(QString::fromUtf8(name));
+        l->setBuddy(buddy);
+        if (!tip.isEmpty()) l->setToolTip(tip);
+        return l;
+    };
+    auto combo = [this](const char* name, bool editable) {
+        auto* c = new QComboBox(this);
+        c->setObjectName(QString::fromUtf8(name));
+        c->setEditable(editable);
+        if (editable) {
+            // What the user types stays as typed: no inline completion, no
+            // entry added on Enter.
+            c->setInsertPolicy(QComboBox::NoInsert);
+            c->setCompleter(nullptr);
+        }
+        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        c->setMinimumContentsLength(20);
+        return c;
+    };
+    auto edit = [this](const char* name, const QString& tip = QString()) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QString::fromUtf8(name));
+        if (!tip.isEmpty()) e->setToolTip(tip);
+        return e;
+    };
+    auto button = [this](const char* name, const char* caption) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        b->setObjectName(QString::fromUtf8(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+
+    const QString rootTip = QStringLiteral("Enter the root URL of your web site.");
+    const QString emailTip =
+        QStringLiteral("Enter your email address as some search engines require this information.");
+    const QString countryTip =
+        QStringLiteral("Enter your 2-character country code. Click for a list.");
+    const QString reportTip =
+        QStringLiteral("Set the default email address of the person you would send reports to.");
+    const QString generatorTip =
+        QStringLiteral("Enter your Report Generation URL as supplied by your Webmaster.");
+
+    cmbWebSiteGenericName_ = combo("cmbWebSiteGenericName", true);
+    cmbWebSiteRoot_ = combo("cmbWebSiteRoot", true);
+    cmdAddSite_ = button("cmdAddSite", "Add Site");
+    cmdAddURL_ = button("cmdAddURL", "Add URL");
+    cmdSaveSettings_ = button("cmdSaveSettings", "&Save Settings");
+    txtEmail_ = edit("txtEmail", emailTip);
+    txtSubmittersName_ = edit("txtSubmittersName");
+    txtCountryCode_ = edit("txtCountryCode", countryTip);
+    txtReportEmail_ = edit("txtReportEmail", reportTip);
+    cmdIndustryList_ = combo("cmdIndustryList", false);
+    txtReportGeneratorURL_ = edit("txtReportGeneratorURL", generatorTip);
+
+    lblCountryCode_ = label("lblCountryCode", "&Country Code:", txtCountryCode_, countryTip);
+    lblCountryCode_->setCursor(Qt::PointingHandCursor);
+    lblCountryCode_->installEventFilter(this);
+    lblLookUpCountryCode_ =
+        new QLabel(QStringLiteral("<a href=\"#country-codes\">Look Up Country Code</a>"), this);
+    lblLookUpCountryCode_->setObjectName(QStringLiteral("lblLookUpCountryCode"));
+    lblLookUpCountryCode_->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
+                                                   Qt::LinksAccessibleByKeyboard);
+    lblLookUpCountryCode_->setAccessibleName(QStringLiteral("Look Up Country Code"));
+    connect(lblLookUpCountryCode_, &QLabel::linkActivated, this,
+            [this](const QString&) { lookUpCountryCode(); });
+
+    int r = 0;
+    grid->addWidget(
+        label("lblWebSiteGenericName", "Web Site &Name:", cmbWebSiteGenericName_, rootTip), r, 0);
+    grid->addWidget(cmbWebSiteGenericName_, r, 1, 1, 3);
+    grid->addWidget(cmdAddSite_, r, 4);
+    ++r;
+    grid->addWidget(label("lblWebSiteRoot", "Root Website &Address:", cmbWebSiteRoot_, rootTip), r,
+                    0);
+    grid->addWidget(cmbWebSiteRoot_, r, 1, 1, 3);
+    grid->addWidget(cmdAddURL_, r, 4);
+    ++r;
+    grid->addWidget(label("lblEmail", "Submitter's &Email:", txtEmail_, emailTip), r, 0);
+    grid->addWidget(txtEmail_, r, 1);
+    grid->addWidget(label("lblSubmittersName", "Submitter's Name:", txtSubmittersName_), r, 2);
+    grid->addWidget(txtSubmittersName_, r, 3, 1, 2);
+    ++r;
+    auto* country = new QHBoxLayout;
+    country->setContentsMargins(0, 0, 0, 0);
+    txtCountryCode_->setMaximumWidth(90);
+    country->addWidget(txtCountryCode_);
+    country->addWidget(lblLookUpCountryCode_);
+    country->addStretch(1);
+    grid->addWidget(lblCountryCode_, r, 0);
+    grid->addLayout(country, r, 1);
+    grid->addWidget(label("lblReportEmail", "Email &Reports To:", txtReportEmail_, reportTip), r,
+                    2);
+    grid->addWidget(txtReportEmail_, r, 3, 1, 2);
+    ++r;
+    grid->addWidget(label("lblIndustry", "Industry:", cmdIndustryList_), r, 0);
+    grid->addWidget(cmdIndustryList_, r, 1);
+    grid->addWidget(label("lblReportGeneratorURL", "Directory Update URL:", txtReportGeneratorURL_,
+                          generatorTip),
+                    r, 2);
+    grid->addWidget(txtReportGeneratorURL_, r, 3, 1, 2);
+    ++r;
+    grid->addWidget(cmdSaveSettings_, r, 4);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+
+    // Controls the window keeps but does not show.
+    fraHiddenControls_ =
+        new QGroupBox(QStringLiteral("Debug Information && Hidden Controls"), this);
+    fraHiddenControls_->setObjectName(QStringLiteral("fraHiddenControls"));
+    auto* hidden = new QVBoxLayout(fraHiddenControls_);
+    lstFiles_ = new QListWidget(fraHiddenControls_);
+    lstFiles_->setObjectName(QStringLiteral("lstFiles"));
+    txtLastReport_ = new QLineEdit(fraHiddenControls_);
+    txtLastReport_->setObjectName(QStringLiteral("txtLastReport"));
+    txtWebSiteConfigurationID_ = new QLineEdit(fraHiddenControls_);
+    txtWebSiteConfigurationID_->setObjectName(QStringLiteral("txtWebSiteConfigurationID"));
+    txtWebSiteConfigurationID_->setVisible(false);
+    hidden->addWidget(lstFiles_);
+    hidden->addWidget(txtLastReport_);
+    hidden->addWidget(txtWebSiteConfigurationID_);
+    fraHiddenControls_->setVisible(false);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addLayout(grid);
+    outer->addWidget(fraHiddenControls_);
+    outer->addStretch(1);
+
+    cmdAddSite_->setEnabled(false);
+    cmdAddURL_->setEnabled(false);
+
+    connect(cmbWebSiteGenericName_, &QComboBox::activated, this, [this](int) { siteClicked(); });
+    connect(cmbWebSiteRoot_, &QComboBox::activated, this, [this](int) { rootClicked(); });
+    connect(cmbWebSiteGenericName_->lineEdit(), &QLineEdit::textEdited, this,
+            [this] { cmdAddSite_->setEnabled(true); });
+    connect(cmbWebSiteRoot_->lineEdit(), &QLineEdit::textEdited, this,
+            [this] { cmdAddURL_->setEnabled(true); });
+    cmbWebSiteRoot_->installEventFilter(this);
+    connect(cmdAddSite_, &QPushButton::clicked, this, &ConfigurationTab::addSite);
+    connect(cmdAddURL_, &QPushButton::clicked, this, &ConfigurationTab::addUrl);
+    connect(cmdSaveSettings_, &QPushButton::clicked, this,
+            &ConfigurationTab::UpdateWebSiteConfiguration);
+    connect(txtCountryCode_, &QLineEdit::textChanged, this, &ConfigurationTab::countryCodeChanged);
+}
+
+// --- values --------------------------------------------------------------
+
+QString ConfigurationTab::siteText() const {
+    return cmbWebSiteGenericName_->currentText();
+}
+int ConfigurationTab::siteIndex() const {
+    return listIndex(cmbWebSiteGenericName_);
+}
+QString ConfigurationTab::selectedSiteName() const {
+    const int i = siteIndex();
+    return i < 0 ? QString() : cmbWebSiteGenericName_->itemText(i);
+}
+long long ConfigurationTab::selectedWebSiteId() const {
+    const int i = siteIndex();
+    return i < 0 ? 0 : cmbWebSiteGenericName_->itemData(i).toLongLong();
+}
+QString ConfigurationTab::rootText() const {
+    return cmbWebSiteRoot_->currentText();
+}
+int ConfigurationTab::rootIndex() const {
+    return listIndex(cmbWebSiteRoot_);
+}
+long long ConfigurationTab::selectedWebSiteNameId() const {
+    const int i = rootIndex();
+    return i < 0 ? 0 : cmbWebSiteRoot_->itemData(i).toLongLong();
+}
+QString ConfigurationTab::industry() const {
+    return cmdIndustryList_->currentText();
+}
+RootDetails ConfigurationTab::details() const {
+    return {txtEmail_->text(),       txtSubmittersName_->text(), txtReportGeneratorURL_->text(),
+            txtCountryCode_->text(), txtReportEmail_->text(),    industry()};
+}
+QString ConfigurationTab::lastReport() const {
+    return txtLastReport_->text();
+}
+void ConfigurationTab::setLastReport(const QString& path) {
+    txtLastReport_->setText(path);
+}
+void ConfigurationTab::focusSiteBox() {
+    cmbWebSiteGenericName_->setFocus();
+}
+void ConfigurationTab::focusRootBox() {
+    cmbWebSiteRoot_->setFocus();
+}
+
+// --- lists ---------------------------------------------------------------
+
+void ConfigurationTab::UpdateWebSiteNameList(const QString& pSelectedName) {
+    ResumeTrap trap(s_.log(), QStringLiteral("UpdateWebSiteNameList"));
+    cmbWebSiteGenericName_->clear();
+    int select = -1;
+    trap.step([&] {
+        RecordsetPtr rs = mustQuery(s_.db(), selectWebSitesSql());
+        while (!rs->eof()) {
+            const QString name = rs->field(QStringLiteral("WebSiteGenericName"));
+            cmbWebSiteGenericName_->addItem(name, rs->fieldInt(QStringLiteral("WebSiteID")));
+            if (select < 0 && name == pSelectedName) select = cmbWebSiteGenericName_->count() - 1;
+            rs->moveNext();
+        }
+    });
+    // An editable box shows its first entry once filled: the text goes back to
+    // empty unless a name was matched.
+    cmbWebSiteGenericName_->setCurrentIndex(select);
+    if (select < 0) cmbWebSiteGenericName_->setEditText(QString());
+    if (select >= 0) siteClicked();
+}
+
+void ConfigurationTab::siteClicked() {
+    ResumeTrap trap(s_.log(), QStringLiteral("cmbWebSiteGenericName_Click"));
+    trap.step([&] {
+        if (!siteSelected()) noEntrySelected(QStringLiteral("cmbWebSiteGenericName"));
+        UpdateWebSiteRootList(rootText(), selectedWebSiteId());
+    });
+    trap.step([&] {
+        if (pages_) pages_->UpdateRootURLinFilesWindow();
+    });
+    trap.step([&] {
+        if (pages_) pages_->cmdClearFilesList_Click();
+    });
+    trap.step([&] {
+        if (!siteSelected()) noEntrySelected(QStringLiteral("cmbWebSiteGenericName"));
+        RecordsetPtr rs = mustQuery(s_.db(), selectLastListFileSql(selectedWebSiteId()));
+        if (rs->eof()) return;
+        const QString file = rs->field(QStringLiteral("LastListFile")).trimmed();
+        if (!file.isEmpty() && pages_) pages_->getReportFile(file);
+    });
+}
+
+void ConfigurationTab::UpdateWebSiteRootList(const QString& sRootWebSiteAddress,
+                                             long long pWebSiteID) {
+    ResumeTrap trap(s_.log(), QStringLiteral("UpdateWebSiteRootList"));
+    cmbWebSiteRoot_->clear();
+    int select = -1;
+    trap.step([&] {
+        RecordsetPtr rs = mustQuery(s_.db(), selectRootsSql(pWebSiteID));
+        for (int i = 0; !rs->eof(); ++i, rs->moveNext()) {
+            const QString url = rs->field(QStringLiteral("WebSiteBaseURL"));
+            cmbWebSiteRoot_->addItem(url, rs->fieldInt(QStringLiteral("WebSiteNameID")));
+            if (i == 0 && select < 0) select = 0;
+            if (url == sRootWebSiteAddress) select = i;
+        }
+    });
+    cmbWebSiteRoot_->setCurrentIndex(select);
+    if (select < 0) cmbWebSiteRoot_->setEditText(QString());
+    if (select >= 0) rootClicked();
+}
+
+void ConfigurationTab::rootClicked() {
+    ResumeTrap trap(s_.log(), QStringLiteral("cmbWebSiteRoot_Click"));
+    cmdAddURL_->setEnabled(false);
+    trap.step([&] {
+        if (!rootSelected()) noEntrySelected(QStringLiteral("cmbWebSiteRoot"));
+        RecordsetPtr rs = mustQuery(s_.db(), selectRootDetailsSql(selectedWebSiteNameId()));
+        if (rs->eof()) return;
+        txtEmail_->setText(rs->field(QStringLiteral("WebSiteEmailAddress")));
+        txtSubmittersName_->setText(rs->field(QStringLiteral("WebSiteSubmitterName")));
+        txtCountryCode_->setText(rs->field(QStringLiteral("CountryCode")));
+        txtReportEmail_->setText(rs->field(QStringLiteral("EmailReportsTo")));
+        txtReportGeneratorURL_->setText(rs->field(QStringLiteral("DirectoryListing")));
+        UpdateIndustryList(rs->field(QStringLiteral("Industry")));
+    });
+    trap.step([&] {
+        if (pages_) pages_->UpdateRootURLinFilesWindow();
+    });
+}
+
+void ConfigurationTab::UpdateIndustryList(const QString& pSelectedName) {
+    ResumeTrap trap(s_.log(), QStringLiteral("UpdateindustryList"));
+    cmdIndustryList_->clear();
+    int select = -1;
+    trap.step([&] {
+        RecordsetPtr rs = mustQuery(s_.db(), selectIndustriesSql());
+        while (!rs->eof()) {
+            const QString name = rs->field(QStringLiteral("Industry"));
+            cmdIndustryList_->addItem(name, rs->fieldInt(QStringLiteral("ID")));
+            if (select < 0 && name == pSelectedName) select = cmdIndustryList_->count() - 1;
+            rs->moveNext();
+        }
+    });
+    // A box that is not editable selects its first entry by itself: undo that
+    // when nothing matched.
+    cmdIndustryList_->setCurrentIndex(select);
+}
+
+// --- buttons -------------------------------------------------------------
+
+void ConfigurationTab::addSite() {
+    ResumeTrap trap(s_.log(), QStringLiteral("cmdAddSite_Click"));
+    const QString name = siteText().trimmed();
+    if (name.isEmpty()) {
+        s_.message(QStringLiteral("You must enter the name of the new web site."));
+    } else {
+        int match = -1;
+        for (int i = 0; i < cmbWebSiteGenericName_->count() && match < 0; ++i)
+            if (cmbWebSiteGenericName_->itemText(i).trimmed().compare(name, Qt::CaseInsensitive) ==
+                0)
+                match = i;
+        if (match >= 0) {
+            cmbWebSiteGenericName_->setCurrentIndex(match);
+            siteClicked();
+        } else {
+            trap.step([&] { s_.db().fnSQL_NoRS(insertWebSiteSql(name)); });
+            trap.step([&] { UpdateWebSiteNameList(name); });
+        }
+    }
+    cmdAddSite_->setEnabled(false);
+}
+
+void ConfigurationTab::addUrl() {
+    ResumeTrap trap(s_.log(), QStringLiteral("cmdAddURL_Click"));
+    if (siteText().isEmpty()) {
+        s_.message(QStringLiteral("Please select a Web Site to add this URL to first."));
+        return;
+    }
+    const QString url = rootText();
+    if (url.isEmpty()) {
+        s_.message(QStringLiteral("Please enter the URL you would like to add."));
+        focusRootBox();
+        return;
+    }
+    if (url.left(4).toLower() != QLatin1String("http")) {
+        s_.message(QStringLiteral("Please enter a valid URL. Must begin with 'http'."));
+        return;
+    }
+    const QString wanted = url.toLower().trimmed();
+    for (int i = 0; i < cmbWebSiteRoot_->count(); ++i)
+        if (cmbWebSiteRoot_->itemText(i).toLower().trimmed() == wanted) return;
+    trap.step([&] {
+        if (!siteSelected()) noEntrySelected(QStringLiteral("cmbWebSiteGenericName"));
+        s_.db().fnSQL_NoRS(insertWebSiteNameSql(selectedWebSiteId(), url, details()));
+    });
+    trap.step([&] {
+        if (!siteSelected()) noEntrySelected(QStringLiteral("cmbWebSiteGenericName"));
+        // The URL is stored without apostrophes: select it as stored.
+        UpdateWebSiteRootList(withoutApostrophes(url), selectedWebSiteId());
+    });
+    cmdAddURL_->setEnabled(false);
+}
+
+void ConfigurationTab::UpdateWebSiteConfiguration() {
+    ResumeTrap trap(s_.log(), QStringLiteral("UpdateWebSiteConfiguration"));
+    trap.step([&] {
+        if (rootSelected())
+            s_.db().fnSQL_NoRS(updateWebSiteNameSql(selectedWebSiteNameId(), details()));
+    });
+    trap.step([&] {
+        if (pages_) pages_->savePageList();
+    });
+}
+
+// --- root box, country code ----------------------------------------------
+
+bool ConfigurationTab::validateRoot() {
+    const QString t = rootText().toLower().trimmed();
+    return t.startsWith(QLatin1String("http")) || !t.contains(QLatin1String("//"));
+}
+
+void ConfigurationTab::rootLeft() {
+    bool valid = true;
+    {
+        ResumeTrap trap(s_.log(), QStringLiteral("cmbWebSiteRoot_Validate"));
+        valid = validateRoot();
+        if (!valid) {
+            validating_ = true;
+            s_.message(QStringLiteral("Please fix your Web Site Root to include 'http://'"));
+            validating_ = false;
+            focusRootBox();
+        }
+        trap.step([&] { s_.hub.setAddressText(rootText()); });
+    }
+    // The box is only left when its text is valid.
+    if (valid && pages_) pages_->UpdateRootURLinFilesWindow();
+}
+
+void ConfigurationTab::rootEnter() {
+    ResumeTrap trap(s_.log(), QStringLiteral("cmbWebSiteRoot_KeyUp"));
+    trap.step([&] { s_.hub.setAddressText(rootText()); });
+    trap.step([&] {
+        if (pages_) pages_->setRootNodeText(rootText());
+    });
+    trap.step([&] { s_.hub.goToAddress(); });
+}
+
+void ConfigurationTab::countryCodeChanged() {
+    if (txtCountryCode_->text().size() > 10)
+        txtCountryCode_->setText(txtCountryCode_->text().left(10));
+    txtCountryCode_->setCursorPosition(txtCountryCode_->text().size());
+}
+
+void ConfigurationTab::lookUpCountryCode() {
+    s_.hub.navigate(s_.g.fileUrl(QStringLiteral("Country_Codes.html")));
+}
+
+bool ConfigurationTab::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lblCountryCode_ && event->type() == QEvent::MouseButtonRelease) {
+        lookUpCountryCode();
+    } else if (watched == cmbWebSiteRoot_) {
+        if (event->type() == QEvent::KeyPress) {
+            auto* k = static_cast<QKeyEvent*>(event);
+            if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) rootEnter();
+        } else if (event->type() == QEvent::FocusOut && !validating_) {
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            // Opening the box's own list or switching windows does not leave it.
+            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) rootLeft();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// --- load and unload -----------------------------------------------------
+
+void ConfigurationTab::restoreSettings() {
+    ResumeTrap trap(s_.log(), QStringLiteral("Main Form Load"));
+    trap.step([&] { clearReadOnlyFolder(s_.g.programFolder); });
+    RecordsetPtr rs;
+    trap.step([&] { rs = mustQuery(s_.db(), selectConfigurationSql()); });
+    while (rs && !rs->eof()) {
+        trap.step([&] {
+            txtWebSiteConfigurationID_->setText(rs->field(QStringLiteral("WebSiteConfigID")));
+        });
+        trap.step([&] {
+            lastRowName_ = rs->field(QStringLiteral("WebSiteGenericName"));
+            lastRowRoot_ = rs->field(QStringLiteral("RootWebSiteAddress"));
+            UpdateWebSiteNameList(lastRowName_);
+        });
+        trap.step([&] {
+            const QString root = rs->field(QStringLiteral("RootWebSiteAddress"));
+            if (root.isEmpty()) return;
+            if (!siteSelected()) noEntrySelected(QStringLiteral("cmbWebSiteGenericName"));
+            UpdateWebSiteRootList(root, selectedWebSiteId());
+        });
+        trap.step([&] { UpdateIndustryList(rs->field(QStringLiteral("Industry"))); });
+        rs->moveNext();
+    }
+    trap.step([&] {
+        if (!pages_) return;
+        if (!lastReport().isEmpty())
+            pages_->getReportFile(lastReport());
+        else
+            pages_->cmdClearFilesList_Click();
+    });
+}
+
+void ConfigurationTab::finishLoad() {
+    ResumeTrap trap(s_.log(), QStringLiteral("Main Form Load"));
+    trap.step([&] { UpdateWebSiteNameList(lastRowName_); });
+    // With no saved site there is no root list to refill.
+    trap.step([&] {
+        if (siteSelected()) UpdateWebSiteRootList(lastRowRoot_, selectedWebSiteId());
+    });
+    cmbWebSiteGenericName_->setEnabled(true);
+    trap.step([&] {
+        if (pages_) pages_->expandFirstNode();
+    });
+}
+
+void ConfigurationTab::saveSettingsRow() {
+    ResumeTrap trap(s_.log(), QStringLiteral("FormMain.Form.Unload"));
+    trap.step([&] {
+        ConfigurationRow row;
+        row.siteName = siteText();
+        row.rootUrl = rootText();
+        row.reportGenerationUrl = txtReportGeneratorURL_->text();
+        row.email = txtEmail_->text();
+        row.countryCode = txtCountryCode_->text();
+        row.reportEmail = txtReportEmail_->text();
+        row.lastReport = lastReport();
+        row.industry = industry();
+        s_.db().fnSQL_NoRS(updateConfigurationSql(row));
+    });
+}
+
+}  // namespace fd::sites
