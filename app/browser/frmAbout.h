@@ -1,0 +1,45 @@
+#pragma once
+// The about box: title, version, credit line and the maker's web address,
+// with a short chime each time it becomes active.
+
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace fd {
+
+class SoundPlayer;
+
+// The program's version, from the build.
+QString versionText();  // "major.minor.revision"
+
+// The maker and the addresses the program links to, one constant each.
+inline const QString kMakerName = QStringLiteral("Tallowby");
+inline const QString kMakerHomePage = QStringLiteral("https://www.tallowby.example/");
+inline const QString kProductPage = QStringLiteral("https://www.tallowby.example/farrowdale/");
+inline const QString kOnlineHelpPage =
+    QStringLiteral("https://www.tallowby.example/farrowdale/help/");
+// Where the embedded browser's engine is brought up to date: the Qt web
+// engine ships with the system, so this is the system's own update page.
+inline const QString kBrowserUpdatePage = QStringLiteral("https://www.debian.org/security/");
+
+class frmAbout : public QDialog {
+    Q_OBJECT
+public:
+    // openInBrowser opens an address in the main window's browser; the sound
+    // is played from wavFile when the machine has an audio output.
+    frmAbout(const QString& wavFile, SoundPlayer* sound,
+             std::function<void(const QString&)> openInBrowser, QWidget* parent = nullptr);
+
+protected:
+    bool event(QEvent* e) override;
+
+private:
+    QString wavFile_;
+    SoundPlayer* sound_;
+    std::function<void(const QString&)> openInBrowser_;
+};
+
+}  // namespace fd
