@@ -28,6 +28,11 @@ namespace {
 class Page : public QWebEnginePage {
 public:
     Page(WebEngineBrowser* owner, QObject* parent) : QWebEnginePage(parent), owner_(owner) {}
+    // Scripts still running are answered (empty) while the base class is
+    // destroyed, when the window around the view may be half gone already.
+    ~Page() override {
+        if (owner_) owner_->pageClosing();
+    }
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
@@ -111,6 +116,10 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : view_(new QWebEngineView(p
         printing_ = false;
         if (!previewing_) emit printFinished(ok);
     });
+    connect(view_, &QWebEngineView::pdfPrintingFinished, this, [this](const QString&, bool ok) {
+        printing_ = false;
+        emit printFinished(ok);
+    });
 }
 
 WebEngineBrowser::~WebEngineBrowser() {
@@ -167,6 +176,11 @@ QString WebEngineBrowser::locationUrl() const {
     return view_->url().toString();
 }
 
+void WebEngineBrowser::pageClosing() {
+    closing_ = true;
+    ++loadSerial_;
+}
+
 void WebEngineBrowser::pageNavigating(const QUrl& url) {
     emit beforeNavigate2(url.toString());
 }
@@ -214,19 +228,25 @@ void WebEngineBrowser::onLoadFinished(bool) {
     // keeps its renderer busy delays only this callback, never the window,
     // and a newer load makes a late answer void.
     QPointer<WebEngineBrowser> self(this);
-    view_->page()->runJavaScript(snapshotScript(), QWebEngineScript::ApplicationWorld,
-                                 [self, serial, url](const QVariant& result) {
-                                     if (!self || self->loadSerial_ != serial) return;
-                                     self->snapshot_ = parseDocumentSnapshot(result.toString());
-                                     self->lastSnapshotMs_ = self->sinceFinished_.elapsed();
-                                     emit self->documentComplete(url);
-                                 });
+    view_->page()->runJavaScript(
+        snapshotScript(), QWebEngineScript::ApplicationWorld,
+        [self, serial, url](const QVariant& result) {
+            if (!self || self->closing_ || self->loadSerial_ != serial || !result.isValid()) return;
+            self->snapshot_ = parseDocumentSnapshot(result.toString());
+            self->lastSnapshotMs_ = self->sinceFinished_.elapsed();
+            emit self->documentComplete(url);
+        });
 }
 
 bool WebEngineBrowser::printTo(QPrinter* printer) {
     if (printing_ || !printer) return false;
     printing_ = true;
-    view_->print(printer);
+    // A PDF file is written by the engine itself, so its text stays text;
+    // a real printer gets the page drawn onto it.
+    if (printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty())
+        view_->printToPdf(printer->outputFileName(), printer->pageLayout(), printer->pageRanges());
+    else
+        view_->print(printer);
     return true;
 }
 
@@ -276,7 +296,7 @@ bool WebEngineBrowser::saveAs(const QString& path) {
     if (path.isEmpty()) return false;
     QPointer<WebEngineBrowser> self(this);
     view_->page()->toHtml([self, path](const QString& html) {
-        if (!self) return;
+        if (!self || self->closing_) return;
         QSaveFile f(path);
         bool ok = f.open(QIODevice::WriteOnly);
         const QByteArray bytes = html.toUtf8();

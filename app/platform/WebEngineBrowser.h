@@ -54,6 +54,7 @@ public:
     // Called by the page (frames included) and when it wants a new window.
     void pageNavigating(const QUrl& url);
     QWebEnginePage* pageWantsWindow();
+    void pageClosing();
 
 private:
     void onLoadStarted();
@@ -71,6 +72,7 @@ private:
     std::unique_ptr<QPrinter> printer_;
     bool printing_ = false;
     bool previewing_ = false;
+    bool closing_ = false;  // the page is being destroyed
     QVector<QPointer<QWebEngineView>> popUps_;
 };
 

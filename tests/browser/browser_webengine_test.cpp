@@ -1,0 +1,228 @@
+// Qt WebEngine behind the main window, offscreen, on local pages served by
+// the test HTTP server: the events of a load, the fields read from a real
+// page, pop-up blocking, a page closing its window, a form POST, printing,
+// saving, and pages that never finish or keep their script busy.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <functional>
+
+#include "LocalHttpServer.h"
+#include "browser/BrowserLogic.h"
+#include "browser/frmMain.h"
+#include "platform/WebEngineBrowser.h"
+#include "support/FakeDialogs.h"
+#include "support/TestFolder.h"
+
+using namespace fd;
+using namespace fd::test;
+
+namespace {
+
+bool waitFor(const std::function<bool()>& done, int ms = 30000) {
+    QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired()) return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+class WebEngine : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        server = new LocalHttpServer(QStringLiteral(FARROWDALE_TEST_FIXTURES));
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+
+    WebEngine() {
+        browser = std::make_unique<WebEngineBrowser>();
+        window = std::make_unique<frmMain>(folder.globals(), dialogs, browser.get());
+        window->show();
+        const auto record = [this](const char* e) {
+            return [this, e] { events << QString::fromLatin1(e); };
+        };
+        WebBrowser* b = browser.get();
+        QObject::connect(b, &WebBrowser::beforeNavigate2, record("BeforeNavigate2"));
+        QObject::connect(b, &WebBrowser::progressChange, record("ProgressChange"));
+        QObject::connect(b, &WebBrowser::titleChange, record("TitleChange"));
+        QObject::connect(b, &WebBrowser::documentComplete, record("DocumentComplete"));
+    }
+    ~WebEngine() override {
+        window.reset();
+        browser.reset();
+    }
+    void SetUp() override {
+        ASSERT_TRUE(server && server->ok()) << "test HTTP server did not start";
+    }
+
+    int completions() const { return int(events.count(QStringLiteral("DocumentComplete"))); }
+    // Navigates and waits for the document's completion.
+    bool load(const std::function<void()>& go) {
+        const int before = completions();
+        go();
+        return waitFor([&] { return completions() > before; });
+    }
+    QString field(const char* name) {
+        return window->findChild<QLineEdit*>(QString::fromLatin1(name))->text();
+    }
+
+    static LocalHttpServer* server;
+    TestFolder folder;
+    FakeDialogs dialogs;
+    std::unique_ptr<WebEngineBrowser> browser;
+    std::unique_ptr<frmMain> window;
+    QStringList events;
+};
+
+LocalHttpServer* WebEngine::server = nullptr;
+
+}  // namespace
+
+TEST_F(WebEngine, aLoadRaisesItsEventsInOrderAndFillsTheFields) {
+    const QString url = server->url(QStringLiteral("meta.html?ref=1"));
+    window->setAddressText(url);
+    ASSERT_TRUE(load([&] { window->goToAddress(); }));
+
+    ASSERT_FALSE(events.isEmpty());
+    EXPECT_EQ(events.first(), QStringLiteral("BeforeNavigate2"));
+    EXPECT_EQ(events.last(), QStringLiteral("DocumentComplete"));
+    EXPECT_GT(events.indexOf(QStringLiteral("TitleChange")), 0);
+    EXPECT_TRUE(events.contains(QStringLiteral("ProgressChange")));
+
+    // The page's scripts replaced the DOM and JSON functions of their own
+    // world; the program's snapshot does not see that.
+    EXPECT_EQ(field("txtWebPageTitle"), QStringLiteral("Fixture Page"));
+    EXPECT_EQ(field("txtPageDescription"), QStringLiteral("A page about widgets"));
+    EXPECT_EQ(field("txtPageKeywords"), QStringLiteral("widgets, gadgets"));
+    EXPECT_EQ(field("txtPageAuthor"), QString()) << "the fifth meta is not read";
+    EXPECT_EQ(field("txtSubmitURL"), url);
+    EXPECT_EQ(field("txtCurrentURL"), server->url(QStringLiteral("meta.html")));
+
+    // History: Back becomes available after a second page, Forward after Back.
+    auto* back = window->findChild<QToolButton*>(QStringLiteral("imgBack"));
+    auto* forward = window->findChild<QToolButton*>(QStringLiteral("imgForward"));
+    EXPECT_FALSE(back->isEnabled());
+    ASSERT_TRUE(load([&] { window->navigate(server->url(QStringLiteral("other.html"))); }));
+    EXPECT_TRUE(back->isEnabled());
+    EXPECT_EQ(back->property("picture").toString(), QStringLiteral("EnaRew"));
+    EXPECT_EQ(field("txtWebPageTitle"), QStringLiteral("Other Page"));
+    ASSERT_TRUE(load([&] { back->click(); }));
+    EXPECT_EQ(field("txtWebPageTitle"), QStringLiteral("Fixture Page"));
+    EXPECT_TRUE(forward->isEnabled());
+}
+
+TEST_F(WebEngine, thirdPopUpAsksAndAfterYesPopUpsOpen) {
+    dialogs.answers = {MsgAnswer::Yes};
+    ASSERT_TRUE(load([&] { window->navigate(server->url(QStringLiteral("popups.html"))); }));
+    ASSERT_TRUE(waitFor([&] { return !dialogs.messages.empty(); }));
+    QTest::qWait(200);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, kPopUpQuestion);
+    QAction* prevent = window->findChild<QAction*>(QStringLiteral("PreventPopUps"));
+    EXPECT_FALSE(prevent->isChecked());
+
+    browser->view()->page()->runJavaScript(QStringLiteral("window.open('other.html', 'later');"));
+    EXPECT_TRUE(waitFor([] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("popUpWindow") && w->isVisible()) return true;
+        return false;
+    }));
+}
+
+TEST_F(WebEngine, aPageClosingItsWindowLeavesTheBlankPage) {
+    ASSERT_TRUE(load([&] { window->navigate(server->url(QStringLiteral("close.html"))); }));
+    EXPECT_TRUE(
+        waitFor([&] { return browser->locationUrl().endsWith(QLatin1String("/blank.html")); }));
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(WebEngine, navigatePostSendsTheBodyAndHeaders) {
+    const QByteArray body = "name=a%20b&mail=x%40y&q=%22";
+    ASSERT_TRUE(load([&] {
+        browser->navigatePost(server->url(QStringLiteral("echo?form=1")), body,
+                              QStringLiteral("Content-Type: application/x-www-form-urlencoded\r\n"
+                                             "X-Test: posted\r\n"));
+    }));
+    EXPECT_EQ(field("txtWebPageTitle"), QStringLiteral("echo POST"));
+    EXPECT_EQ(field("txtPageDescription"), QString::fromLatin1(body));
+    EXPECT_EQ(field("txtPageKeywords"), QStringLiteral("posted"));
+
+    ASSERT_TRUE(load([&] { browser->navigate(server->url(QStringLiteral("echo?x=1"))); }));
+    EXPECT_EQ(field("txtWebPageTitle"), QStringLiteral("echo GET"));
+}
+
+TEST_F(WebEngine, aDocumentThatIsNotHtmlIsLoggedAndLeavesTheFieldsEmpty) {
+    ASSERT_TRUE(load([&] { window->navigate(server->url(QStringLiteral("data.xml"))); }));
+    EXPECT_FALSE(browser->document().isHtml);
+    EXPECT_EQ(field("txtPageDescription"), QString());
+    EXPECT_TRUE(folder.errorLog().contains(QStringLiteral(",getWebPageInformation,")));
+}
+
+TEST_F(WebEngine, printsToPdfAndSavesAsHtml) {
+    ASSERT_TRUE(load([&] { window->navigate(server->url(QStringLiteral("meta.html"))); }));
+
+    const QString pdf = folder.file(QStringLiteral("page.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    int printed = -1;
+    QObject::connect(browser.get(), &WebBrowser::printFinished, [&](bool ok) { printed = ok; });
+    ASSERT_TRUE(browser->printTo(&printer));
+    EXPECT_FALSE(browser->printTo(&printer)) << "one print job at a time";
+    ASSERT_TRUE(waitFor([&] { return printed >= 0; }));
+    EXPECT_EQ(printed, 1);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(20000));
+    EXPECT_TRUE(text.readAllStandardOutput().contains("Widgets for everyone"));
+
+    const QString html = folder.file(QStringLiteral("saved.html"));
+    int saved = -1;
+    QObject::connect(browser.get(), &WebBrowser::saveFinished,
+                     [&](const QString&, bool ok) { saved = ok; });
+    ASSERT_TRUE(browser->saveAs(html));
+    ASSERT_TRUE(waitFor([&] { return saved >= 0; }));
+    EXPECT_EQ(saved, 1);
+    EXPECT_TRUE(readFile(html).contains("<title>Fixture Page</title>"));
+
+    saved = -1;
+    ASSERT_TRUE(browser->saveAs(folder.file(QStringLiteral("no/such/folder/x.html"))));
+    ASSERT_TRUE(waitFor([&] { return saved >= 0; }));
+    EXPECT_EQ(saved, 0);
+}
+
+TEST_F(WebEngine, pagesThatNeverFinishOrKeepTheirScriptBusyDoNotFreezeTheWindow) {
+    int ticks = 0;
+    QTimer clock;
+    QObject::connect(&clock, &QTimer::timeout, [&] { ++ticks; });
+    clock.start(50);
+
+    // A page that never finishes loading: the window goes on, Stop ends it.
+    window->navigate(server->url(QStringLiteral("slow")));
+    ASSERT_TRUE(waitFor([&] { return events.contains(QStringLiteral("TitleChange")); }));
+    ticks = 0;
+    EXPECT_TRUE(waitFor([&] { return ticks >= 10; }));
+    EXPECT_EQ(completions(), 0);
+    ASSERT_TRUE(load([&] { window->findChild<QToolButton*>(QStringLiteral("imgStop"))->click(); }));
+
+    // A page whose script is busy: the snapshot waits for it, the window not.
+    ticks = 0;
+    ASSERT_TRUE(load([&] { window->navigate(server->url(QStringLiteral("busy.html"))); }));
+    EXPECT_GE(ticks, 1);
+    EXPECT_EQ(field("txtPageKeywords"), QStringLiteral("busy"));
+}
