@@ -119,6 +119,14 @@ private:
     void browserCommandFailed(const QString& routine, const QString& description);
     void savePageAs();
     // --- submit: members added by the submission subsystem below this line
+public:
+    // Empties and refills both engine lists from the catalogue (at load and
+    // after a catalogue update).
+    void UpdateSearchEngineLists();
+
+private:
+    class PageCheckTab* pageCheckTab_ = nullptr;            // fraTabs_[2]
+    class PageSubmissionTab* pageSubmissionTab_ = nullptr;  // fraTabs_[3]
 
     Globals& g_;
     Dialogs& dialogs_;
