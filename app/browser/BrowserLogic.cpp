@@ -4,8 +4,11 @@ namespace fd {
 
 QString removeDoubleSlash(const QString& pURL) {
     QString s = pURL.toLower();
+    // "file:///" is the local-file form on this system; without it the third
+    // slash of a local address would be collapsed and the path lost.
     static const QString prefixes[] = {QStringLiteral("http://"), QStringLiteral("https://"),
-                                       QStringLiteral("ftp://"), QStringLiteral("file:\\\\\\")};
+                                       QStringLiteral("ftp://"), QStringLiteral("file:\\\\\\"),
+                                       QStringLiteral("file:///")};
     QString prefix;
     for (const QString& p : prefixes) {
         if (s.startsWith(p)) {

@@ -24,7 +24,7 @@ inline const QString kPopUpQuestion = QStringLiteral(
 inline const QString kLoadingTitle = QStringLiteral("loading . . .");
 
 // Lower-cases the address, removes every occurrence of its scheme prefix
-// ("http://", "https://", "ftp://", "file:\\\") and collapses "//" pairs in
+// ("http://", "https://", "ftp://", "file:\\\", "file:///") and collapses "//" pairs in
 // one left-to-right pass, then puts the prefix back in front.
 QString removeDoubleSlash(const QString& pURL);
 

@@ -35,6 +35,7 @@ TEST(RemoveDoubleSlash, normalisesAsTheAddressBarExpects) {
         {"https://a.org//x", "https://a.org/x"},
         {"ftp://host//pub", "ftp://host/pub"},
         {"file:\\\\\\C:\\x//y", "file:\\\\\\c:\\x/y"},
+        {"FILE:///Home/u//Pages/a.html", "file:///home/u/pages/a.html"},
         // Every occurrence of the prefix goes, not only the leading one.
         {"http://a.com/?u=http://b.com", "http://a.com/?u=b.com"},
         // One left-to-right pass: three slashes become two.
