@@ -208,6 +208,8 @@ TEST_F(MainWindowSites, menusAndControlsAreInPlace) {
     // A file dropped on the window fills the hidden file list.
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(writeList(QStringLiteral("drop.txt"), "a.htm\r\nb.htm"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window.get(), &drop);
     EXPECT_EQ(find<QListWidget>("lstFiles")->count(), 2);

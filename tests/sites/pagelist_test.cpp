@@ -106,7 +106,7 @@ TEST(FileTypes, pictureKeys) {
 TEST(ListFileName, indexNameBlanksAndCut) {
     EXPECT_EQ(listFileName(2, QStringLiteral("My Web Site")), QStringLiteral("2My_Web_Site.wsr"));
     EXPECT_EQ(listFileName(0, QStringLiteral("A very long web site name indeed")),
-              QStringLiteral("0A_very_long_web_site_name_.wsr"));
+              QStringLiteral("0A_very_long_web_site_name.wsr"));
     // A slash would name a folder that does not exist.
     EXPECT_EQ(listFileName(1, QStringLiteral("AC/DC")), QStringLiteral("1AC_DC.wsr"));
 }

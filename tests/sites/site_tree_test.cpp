@@ -21,7 +21,7 @@ protected:
     void makeSites() {
         folder.exec(
             QStringLiteral("insert into WebSites (WebSiteGenericName) values "
-                           "('One'), ('Two'), ('My Web Site')"));
+                           "('Alpha'), ('Beta'), ('My Web Site')"));
         folder.exec(
             QStringLiteral("insert into WebSiteNames (WebSiteID, WebSiteBaseURL) values "
                            "(3, 'http://my.example/')"));
@@ -216,6 +216,10 @@ TEST_F(SiteTreeTest, droppedFile_fillsFileListAndClickOpens) {
 
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(path)});
+    // A drop goes to the widget that accepted the drag's entry.
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(files->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(files->viewport(), &drop);
     ASSERT_EQ(files->count(), 2);
