@@ -1,0 +1,119 @@
+// The road of one submission through the main window: a site set up on the
+// Configuration tab, a page clicked in the tree, submitted to two engines.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <memory>
+
+#include "browser/frmMain.h"
+#include "submit/EngineListView.h"
+#include "support/FakeBrowser.h"
+#include "support/FakeDialogs.h"
+#include "support/TestFolder.h"
+
+using namespace fd;
+using namespace fd::test;
+
+namespace {
+
+class MainWindowSubmit : public ::testing::Test {
+protected:
+    ~MainWindowSubmit() override {
+        delete browser;  // its widget belongs to the window
+        window.reset();
+    }
+
+    template <class T>
+    T* find(const char* name) {
+        T* w = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void type(QComboBox* box, const QString& text) {
+        box->lineEdit()->clear();
+        QTest::keyClicks(box->lineEdit(), text);
+    }
+    void click(QTreeWidget* tree, QTreeWidgetItem* item) {
+        tree->scrollToItem(item);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(item).center());
+    }
+    QString count(const char* table) {
+        return folder.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(table));
+    }
+
+    const QString kSite = QStringLiteral("Acme's \"Best\" Widgets");
+    const QString kRoot = QStringLiteral("http://acme.example/");
+    TestFolder folder;
+    FakeDialogs dialogs;
+    FakeBrowser* browser = nullptr;
+    std::unique_ptr<frmMain> window;
+};
+
+}  // namespace
+
+TEST_F(MainWindowSubmit, treePageSubmittedToTwoEnginesIsRecordedOnce) {
+    browser = new FakeBrowser;
+    window = std::make_unique<frmMain>(folder.globals(), dialogs, browser);
+    window->load();
+    window->show();
+
+    // The site, its root URL and the submitter, then a page list.
+    type(find<QComboBox>("cmbWebSiteGenericName"), kSite);
+    find<QPushButton>("cmdAddSite")->click();
+    type(find<QComboBox>("cmbWebSiteRoot"), kRoot);
+    find<QLineEdit>("txtEmail")->setText("web@acme.example");
+    find<QLineEdit>("txtSubmittersName")->setText("M\u00e1ire O'Hara");
+    find<QLineEdit>("txtCountryCode")->setText("IE");
+    find<QComboBox>("cmdIndustryList")->setCurrentText("Retail");
+    find<QPushButton>("cmdAddURL")->click();
+    QFile list(folder.file("WebPageLists/acme.wsr"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("index.htm\r\nshop/cart.asp\r\n");
+    list.close();
+    dialogs.files = {list.fileName()};
+    for (QAction* a : window->findChildren<QAction*>())
+        if (a->objectName() == QLatin1String("Import")) a->trigger();
+
+    // A click on a page fills the three URL boxes.
+    auto* tree = find<QTreeWidget>("tvwWebSiteDirectory");
+    const auto pages = tree->findItems("shop/cart.asp", Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(pages.size(), 1);
+    click(tree, pages[0]);
+    const QString url = kRoot + "shop/cart.asp";
+    EXPECT_EQ(find<QLineEdit>("txtSubmissionURL")->text(), url);
+    EXPECT_EQ(find<QLineEdit>("txtReviewURL")->text(), url);
+    EXPECT_EQ(find<QLineEdit>("txtSubmitURL")->text(), url);
+
+    find<QTabWidget>("tabTasks")->setCurrentIndex(3);
+    auto* engines = find<EngineListView>("lvwSubmissionList");
+    ASSERT_GT(engines->topLevelItemCount(), 0);
+    browser->navigations.clear();
+    for (const char* engine : {"Bing", "Yandex"}) {
+        engines->setCurrentItem(engines->findEntry(QString::fromLatin1(engine)));
+        find<QPushButton>("cmdSubmitPage")->click();
+    }
+    EXPECT_EQ(browser->navigations,
+              QStringList({"https://www.bing.com/indexnow?url=" + url + "&key=",
+                           "https://yandex.com/indexnow?url=" + url + "&key="}));
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.lastText().toStdString();
+
+    // The site and root URL the Configuration tab made are found again by
+    // their quoted values; the page is added once; two submissions.
+    EXPECT_EQ(count("WebSites"), "1");
+    EXPECT_EQ(count("WebSiteNames"), "1");
+    EXPECT_EQ(folder.scalar("SELECT group_concat(PageURL) FROM WebSitePages"), "shop/cart.asp");
+    EXPECT_EQ(folder.scalar("SELECT count(DISTINCT WebSiteID || '/' || WebSiteNameID || '/' || "
+                            "WebSitePageID) || '|' || group_concat(SearchEngineID) FROM "
+                            "Submissions"),
+              "1|2,3");
+    EXPECT_EQ(folder.scalar("SELECT s.WebSiteGenericName FROM Submissions u JOIN WebSites s ON "
+                            "s.WebSiteID = u.WebSiteID LIMIT 1"),
+              kSite);
+}
