@@ -2,7 +2,6 @@
 // root URL, the page and the submission, and what a failure leaves.
 #include <gtest/gtest.h>
 
-#include "core/AppError.h"
 #include "submit/SubmissionRecord.h"
 #include "support/TestFolder.h"
 
@@ -57,23 +56,6 @@ TEST_F(Record, NewSiteRootAndPageWriteAllFourRows) {
                   .arg(r.webSitePageId));
 }
 
-TEST_F(Record, SamePageToSecondEngineReusesTheThreeRows) {
-    const RecordResult first = record(input("http://acme.example/a.htm"));
-    SubmissionInput in = input("http://acme.example/a.htm");
-    in.engineName = "Yandex";
-    in.description = "changed";  // the page keeps what it was first recorded with
-    const RecordResult second = record(in);
-    EXPECT_EQ(second.outcome, RecordOutcome::Recorded);
-    EXPECT_EQ(second.webSiteId, first.webSiteId);
-    EXPECT_EQ(second.webSiteNameId, first.webSiteNameId);
-    EXPECT_EQ(second.webSitePageId, first.webSitePageId);
-    EXPECT_EQ(count("WebSites"), "1");
-    EXPECT_EQ(count("WebSiteNames"), "1");
-    EXPECT_EQ(count("WebSitePages"), "1");
-    EXPECT_EQ(folder.scalar("SELECT PageDescription FROM WebSitePages"), "Our products");
-    EXPECT_EQ(folder.scalar("SELECT group_concat(SearchEngineID) FROM Submissions"), "2,3");
-}
-
 TEST_F(Record, PagePathRules) {
     struct Case {
         const char* what;
@@ -111,29 +93,6 @@ TEST_F(Record, PageOutsideTheSiteIsAddedButNotSubmitted) {
     EXPECT_EQ(count("Submissions"), "0");
 }
 
-TEST_F(Record, EmptyPathStopsOnlyWhenAsked) {
-    // The double-click asks: site and root are written, then it stops.
-    RecordResult r = record(input("http://acme.example/"), true);
-    EXPECT_EQ(r.outcome, RecordOutcome::EmptyPath);
-    EXPECT_EQ(count("WebSites"), "1");
-    EXPECT_EQ(count("WebSiteNames"), "1");
-    EXPECT_EQ(count("WebSitePages"), "0");
-    EXPECT_EQ(count("Submissions"), "0");
-    // The button does not: a page with an empty path is recorded.
-    r = record(input("http://acme.example/"), false);
-    EXPECT_EQ(r.outcome, RecordOutcome::Recorded);
-    EXPECT_EQ(folder.scalar("SELECT '[' || PageURL || ']' FROM WebSitePages"), "[]");
-    EXPECT_EQ(count("Submissions"), "1");
-}
-
-TEST_F(Record, EngineGoneFromCatalogueRecordsNoSubmission) {
-    folder.exec("DELETE FROM SearchEngines WHERE SearchEngineName = 'Bing'");
-    const RecordResult r = record(input("http://acme.example/a.htm"));
-    EXPECT_EQ(r.outcome, RecordOutcome::NotRecorded);
-    EXPECT_EQ(count("WebSitePages"), "1");
-    EXPECT_EQ(count("Submissions"), "0");
-}
-
 TEST_F(Record, QuotesAndStatementTextInValuesAreStoredIntact) {
     folder.exec(
         "INSERT INTO SearchEngines (SearchEngineID, SearchEngineName, SubmitQueryString, "
@@ -162,11 +121,4 @@ TEST_F(Record, QuotesAndStatementTextInValuesAreStoredIntact) {
     EXPECT_EQ(count("WebSites"), "1");
     EXPECT_EQ(count("WebSitePages"), "1");
     EXPECT_EQ(count("Submissions"), "2");
-}
-
-TEST_F(Record, FailingStatementEndsRecordingAndKeepsEarlierRows) {
-    folder.exec("DROP TABLE Submissions");
-    EXPECT_THROW(record(input("http://acme.example/a.htm")), AppError);
-    EXPECT_EQ(count("WebSites"), "1");
-    EXPECT_EQ(count("WebSitePages"), "1");
 }

@@ -226,6 +226,8 @@ TEST_F(Tabs, DoubleClickOnTheRootSendsThenSaysSelectAUrl) {
     doubleClick(submit.list(), "Bing");
     EXPECT_EQ(browser.navigations.size(), 1);
     EXPECT_EQ(dialogs.lastText(), "Please select a URL to submit.");
+    // Site and root URL were recorded before the path was found empty.
+    EXPECT_EQ(count("WebSiteNames"), "1");
     EXPECT_EQ(count("WebSitePages"), "0");
     EXPECT_EQ(count("Submissions"), "0");
     // The button in the same state records a page with an empty path.
