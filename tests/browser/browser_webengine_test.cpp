@@ -9,6 +9,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QTest>
@@ -204,6 +206,25 @@ TEST_F(WebEngine, printsToPdfAndSavesAsHtml) {
     ASSERT_TRUE(browser->saveAs(folder.file(QStringLiteral("no/such/folder/x.html"))));
     ASSERT_TRUE(waitFor([&] { return saved >= 0; }));
     EXPECT_EQ(saved, 0);
+}
+
+TEST_F(WebEngine, printPreviewShowsThePagesOfThePage) {
+    ASSERT_TRUE(load([&] { window->navigate(server->url(QStringLiteral("meta.html"))); }));
+    int pages = -1;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        auto* preview = dialog->findChild<QPrintPreviewWidget*>();
+        if (preview && preview->pageCount() > 0) {
+            pages = preview->pageCount();
+            dialog->reject();
+        }
+    });
+    closer.start(100);
+    EXPECT_TRUE(browser->printPreview());
+    EXPECT_GE(pages, 1);
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(WebEngine, pagesThatNeverFinishOrKeepTheirScriptBusyDoNotFreezeTheWindow) {
