@@ -144,7 +144,7 @@ void ConfigurationTab::buildControls() {
     ++r;
     auto* country = new QHBoxLayout;
     country->setContentsMargins(0, 0, 0, 0);
-    txtCountryCode_->setMaximumWidth(90);
+    txtCountryCode_->setMaximumWidth(120);
     country->addWidget(txtCountryCode_);
     country->addWidget(lblLookUpCountryCode_);
     country->addStretch(1);
@@ -497,7 +497,11 @@ void ConfigurationTab::restoreSettings() {
             if (!siteSelected()) noEntrySelected(QStringLiteral("cmbWebSiteGenericName"));
             UpdateWebSiteRootList(root, selectedWebSiteId());
         });
-        trap.step([&] { UpdateIndustryList(rs->field(QStringLiteral("Industry"))); });
+        trap.step([&] {
+            lastRowIndustry_ = rs->field(QStringLiteral("Industry"));
+            restoredRow_ = true;
+            UpdateIndustryList(lastRowIndustry_);
+        });
         rs->moveNext();
     }
     trap.step([&] {
@@ -515,6 +519,11 @@ void ConfigurationTab::finishLoad() {
     // With no saved site there is no root list to refill.
     trap.step([&] {
         if (siteSelected()) UpdateWebSiteRootList(lastRowRoot_, selectedWebSiteId());
+    });
+    // The refill selects the root URL again, which shows the industry stored
+    // with it; the industry shown when the program closed is the one to keep.
+    trap.step([&] {
+        if (restoredRow_) UpdateIndustryList(lastRowIndustry_);
     });
     cmbWebSiteGenericName_->setEnabled(true);
     trap.step([&] {

@@ -85,7 +85,8 @@ private:
 
     SitesServices s_;
     PageListController* pages_ = nullptr;
-    QString lastRowName_, lastRowRoot_;
+    QString lastRowName_, lastRowRoot_, lastRowIndustry_;
+    bool restoredRow_ = false;
     bool validating_ = false;
 
     QComboBox* cmbWebSiteGenericName_ = nullptr;

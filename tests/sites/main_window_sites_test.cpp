@@ -154,6 +154,17 @@ TEST_F(MainWindowSites, exit_savesDetailsAndListButNotTheSettingsRow) {
     EXPECT_EQ(tree()->pages().last(), QStringLiteral("new.htm"));
 }
 
+// The industry shown at close comes back even when the root URL's stored
+// details say otherwise (they were not saved before closing).
+TEST_F(MainWindowSites, closeWithUnsavedIndustry_restoresTheIndustryShown) {
+    createSite();
+    find<QComboBox>("cmdIndustryList")->setCurrentText(QStringLiteral("Textiles"));
+    close();
+    EXPECT_EQ(rootRow("Industry"), QStringLiteral("Retail"));
+    frmMain& w = start();
+    EXPECT_EQ(w.industry(), QStringLiteral("Textiles"));
+}
+
 TEST_F(MainWindowSites, leavingConfigurationTabAndSaveMenu_saveDetails) {
     createSite();
     auto* tabs = find<QTabWidget>("tabTasks");
