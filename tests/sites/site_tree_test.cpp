@@ -114,6 +114,19 @@ TEST_F(SiteTreeTest, save_namedByPositionAndName_rootAloneWritesNothing) {
     EXPECT_EQ(folder.errorLog(), QString());
 }
 
+// A list that cannot be written (here its name is taken by a folder) is
+// logged; the site keeps the list file it had.
+TEST_F(SiteTreeTest, save_failureIsLoggedAndLastListFileKept) {
+    makeSites();
+    import("a.htm\r\n");
+    QDir(folder.path()).mkdir(QStringLiteral("2My_Web_Site.wsr"));
+    config->UpdateWebSiteConfiguration();
+    EXPECT_TRUE(folder.errorLog().contains(QStringLiteral(",UpdateWebSiteConfiguration,")));
+    EXPECT_EQ(sql("select LastListFile from WebSites where WebSiteID = 3"),
+              folder.file(QStringLiteral("import.wsr")));
+    EXPECT_EQ(tree->pages(), QStringList{"a.htm"});
+}
+
 TEST_F(SiteTreeTest, clearAsksFirst) {
     makeSites();
     import("a.htm\r\n");
