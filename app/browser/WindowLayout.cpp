@@ -8,18 +8,6 @@ bool statusBarVisible(int innerWidth, int innerHeight) {
     return innerHeight >= 1500 && innerWidth >= 2500;
 }
 
-EngineColumns submissionColumns(int listWidth) {
-    return {1500, 1000, listWidth - 1500 - 1000 - 350};
-}
-
-EngineColumns reviewColumns(int listWidth) {
-    return {1600, 1100, listWidth - 1600 - 1100 - 350};
-}
-
-int engineListWidth(int tabWidth) {
-    return tabWidth - 180;
-}
-
 RightSideLayout layoutRightSide(const RightSideInput& in) {
     RightSideLayout r;
     const int g = kLayoutGap;

@@ -15,15 +15,6 @@ constexpr int kTabControlHeight = 3960;
 // The status bar shows only on a window at least 2500 x 1500 twips inside.
 bool statusBarVisible(int innerWidth, int innerHeight);
 
-// Column widths of the engine lists for a list of the given width.
-struct EngineColumns {
-    int engine, popularity, comments;
-};
-EngineColumns submissionColumns(int listWidth);
-EngineColumns reviewColumns(int listWidth);
-// Both lists are as wide as the tab control minus 180.
-int engineListWidth(int tabWidth);
-
 struct RightSideInput {
     int width = 0, height = 0;  // the right side
     int goWidth = 0, addressHeight = 0;

@@ -21,9 +21,6 @@ inline const QString kMakerHomePage = QStringLiteral("https://www.tallowby.examp
 inline const QString kProductPage = QStringLiteral("https://www.tallowby.example/farrowdale/");
 inline const QString kOnlineHelpPage =
     QStringLiteral("https://www.tallowby.example/farrowdale/help/");
-// Where the embedded browser's engine is brought up to date: the Qt web
-// engine ships with the system, so this is the system's own update page.
-inline const QString kBrowserUpdatePage = QStringLiteral("https://www.debian.org/security/");
 
 class frmAbout : public QDialog {
     Q_OBJECT

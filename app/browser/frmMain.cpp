@@ -26,6 +26,7 @@ frmMain::frmMain(Globals& g, Dialogs& dialogs, WebBrowser* browser, QWidget* par
     setupBrowser();
     setupSites();
     setupSubmit();
+    setupWindow();
 }
 
 frmMain::~frmMain() = default;
@@ -39,10 +40,7 @@ void frmMain::buildWindow() {
 
     fraRightSide_ = new QFrame(splitMain_);
     fraRightSide_->setObjectName(QStringLiteral("fraRightSide"));
-    auto* right = new QVBoxLayout(fraRightSide_);
-    right->setContentsMargins(0, 0, 0, 0);
-    right->setSpacing(2);
-
+    // The right side is laid out by adjustfraRightSide(), not by a layout.
     tabTasks_ = new QTabWidget(fraRightSide_);
     tabTasks_->setObjectName(QStringLiteral("tabTasks"));
     const char* captions[] = {"Configuration", "Page Details", "Page Check", "Page Submission"};
@@ -56,9 +54,7 @@ void frmMain::buildWindow() {
     pageDetailsLayout_ = new QVBoxLayout(fraTabs_[1]);
     pageDetailsButtons_ = new QHBoxLayout;
     pageDetailsLayout_->addLayout(pageDetailsButtons_);
-    right->addWidget(tabTasks_);
 
-    auto* address = new QHBoxLayout;
     txtSubmitURL_ = new QLineEdit(fraRightSide_);
     txtSubmitURL_->setObjectName(QStringLiteral("txtSubmitURL"));
     txtSubmitURL_->setToolTip(QStringLiteral(
@@ -66,16 +62,10 @@ void frmMain::buildWindow() {
     imgGoButton_ = new QToolButton(fraRightSide_);
     imgGoButton_->setObjectName(QStringLiteral("imgGoButton"));
     imgGoButton_->setText(QStringLiteral("Go"));
-    address->addWidget(txtSubmitURL_);
-    address->addWidget(imgGoButton_);
-    right->addLayout(address);
-
-    if (browser_) right->addWidget(browser_->widget(), 1);
+    if (browser_) browser_->widget()->setParent(fraRightSide_);
 
     fraBrowserControls_ = new QFrame(fraRightSide_);
     fraBrowserControls_->setObjectName(QStringLiteral("fraBrowserControls"));
-    auto* strip = new QHBoxLayout(fraBrowserControls_);
-    strip->setContentsMargins(0, 0, 0, 0);
     prgWebBrowser_ = new QProgressBar(fraBrowserControls_);
     prgWebBrowser_->setObjectName(QStringLiteral("prgWebBrowser"));
     prgWebBrowser_->setRange(0, 100);
@@ -83,9 +73,7 @@ void frmMain::buildWindow() {
     prgWebBrowser_->setTextVisible(false);
     fraDirectionalNavigation_ = new QFrame(fraBrowserControls_);
     fraDirectionalNavigation_->setObjectName(QStringLiteral("fraDirectionalNavigation"));
-    strip->addWidget(prgWebBrowser_, 1);
-    strip->addWidget(fraDirectionalNavigation_);
-    right->addWidget(fraBrowserControls_);
+    fraRightSide_->installEventFilter(this);
 
     splitMain_->addWidget(tvwWebSiteDirectory_);
     splitMain_->addWidget(fraRightSide_);

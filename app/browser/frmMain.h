@@ -11,6 +11,7 @@
 #include "core/Globals.h"
 #include "core/MainHub.h"
 #include "platform/Dialogs.h"
+#include "platform/Shell.h"
 #include "platform/WebBrowser.h"
 
 class QLabel;
@@ -25,6 +26,8 @@ class QMenu;
 class QAction;
 class QVBoxLayout;
 class QHBoxLayout;
+class QMouseEvent;
+class QResizeEvent;
 
 namespace fd {
 
@@ -72,8 +75,17 @@ signals:
     // Emitted once the window has finished closing (settings saved).
     void closed();
 
+public:
+    // The desktop shell and the sound player; tests may hand in their own.
+    void setShell(std::unique_ptr<Shell> shell);
+    void setSoundPlayer(std::unique_ptr<SoundPlayer> sound);
+    // The right side's layout (after every resize and splitter move).
+    void adjustfraRightSide();
+
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void buildWindow();
@@ -85,6 +97,7 @@ private:
     void setupSites();
     void setupBrowser();
     void setupSubmit();
+    void setupWindow();  // frmMain_window.cpp: menus, layout, about box
     // The load routine's steps that belong to each subsystem.
     void loadRestoreSettings();  // settings row, last page list
     void loadEngineLists();      // engine lists
@@ -118,6 +131,14 @@ private:
     void printPage(bool preview);
     void browserCommandFailed(const QString& routine, const QString& description);
     void savePageAs();
+    // --- window: the frame's own menus, layout and gestures (frmMain_window.cpp)
+    std::unique_ptr<Shell> shell_;
+    std::unique_ptr<SoundPlayer> sound_;
+    void ViewFavoritesInBrowser();
+    void showAbout();
+    void fraTabs_MouseDown(QMouseEvent* e);
+    int twipsToPixels(int twips) const;
+    int pixelsToTwips(int pixels) const;
     // --- submit: members added by the submission subsystem below this line
 public:
     // Empties and refills both engine lists from the catalogue (at load and

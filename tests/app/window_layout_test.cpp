@@ -12,19 +12,6 @@ TEST(WindowLayout, StatusBarNeedsTheMinimumSize) {
     EXPECT_TRUE(statusBarVisible(15000, 9000));
 }
 
-TEST(WindowLayout, EngineListColumns) {
-    const int list = engineListWidth(9000);
-    EXPECT_EQ(list, 8820);
-    const EngineColumns s = submissionColumns(list);
-    EXPECT_EQ(s.engine, 1500);
-    EXPECT_EQ(s.popularity, 1000);
-    EXPECT_EQ(s.comments, 8820 - 2850);
-    const EngineColumns r = reviewColumns(list);
-    EXPECT_EQ(r.engine, 1600);
-    EXPECT_EQ(r.popularity, 1100);
-    EXPECT_EQ(r.comments, 8820 - 3050);
-}
-
 namespace {
 RightSideInput input(int width, int height) {
     RightSideInput in;

@@ -1,0 +1,233 @@
+// The whole main window offscreen: every menu item reaches its routine, the
+// layout follows the window's size, the about box and the hidden gesture.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "browser/BrowserLogic.h"
+#include "browser/MainModule.h"
+#include "browser/frmAbout.h"
+#include "browser/frmMain.h"
+#include "support/FakeBrowser.h"
+#include "support/FakeDialogs.h"
+#include "support/TestFolder.h"
+
+using namespace fd;
+
+namespace {
+
+class FakeShell : public Shell {
+public:
+    QString favoritesFolder() const override { return favorites; }
+    bool openWithDefaultProgram(const QString& p) override {
+        opened << p;
+        return true;
+    }
+    QString favorites;
+    QStringList opened;
+};
+
+class FakeSound : public SoundPlayer {
+public:
+    explicit FakeSound(int outputs, QStringList* played) : outputs_(outputs), played_(played) {}
+    int audioOutputCount() const override { return outputs_; }
+    void play(const QString& f) override { *played_ << f; }
+
+private:
+    int outputs_;
+    QStringList* played_;
+};
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StartOptions o;
+        o.programFolder = folder.path();
+        o.dataDir = test::deliveredData();
+        app = Main(o, dialogs, [this] { return browser = new test::FakeBrowser; });
+        ASSERT_TRUE(app);
+        auto shell = std::make_unique<FakeShell>();
+        this->shell = shell.get();
+        window().setShell(std::move(shell));
+        window().setSoundPlayer(std::make_unique<FakeSound>(1, &played));
+    }
+    void TearDown() override { app.reset(); }
+    frmMain& window() { return *app->mainWindow; }
+    QAction* action(const char* name) {
+        auto* a = window().findChild<QAction*>(QString::fromUtf8(name));
+        EXPECT_TRUE(a) << name;
+        return a;
+    }
+    QString lastNavigation() {
+        return browser->navigations.isEmpty() ? QString() : browser->navigations.last();
+    }
+
+    test::TestFolder folder;
+    test::FakeDialogs dialogs;
+    test::FakeBrowser* browser = nullptr;
+    FakeShell* shell = nullptr;
+    QStringList played;
+    std::unique_ptr<Application> app;
+};
+
+}  // namespace
+
+TEST_F(MainWindow, MenusHoldEveryItemInOrderWithShortcuts) {
+    struct Menu {
+        const char* name;
+        QStringList items;
+    } menus[] = {
+        {"File",
+         {"SavePageAs", "PrintPreviewPage", "PrintPage", "Dash0", "Import", "Save", "Dash1",
+          "Exit"}},
+        {"Edit", {"Clear"}},
+        {"View", {"ViewHome", "ViewFavorites"}},
+        {"Report", {"CreateSiteMap", "SendChangeReport", "PreventPopUps"}},
+        {"Support", {"LearnMore", "SendErrorLog", "Update", "UpdateBrowser"}},
+        {"Help", {"OnlineHelp", "Tallowby", "Dash2", "About"}},
+    };
+    for (const Menu& m : menus) {
+        auto* menu = window().findChild<QMenu*>(QString::fromUtf8(m.name));
+        ASSERT_TRUE(menu) << m.name;
+        QStringList names;
+        for (QAction* a : menu->actions()) names << a->objectName();
+        EXPECT_EQ(names, m.items) << m.name;
+    }
+    EXPECT_EQ(action("ViewHome")->shortcut(), QKeySequence("Ctrl+H"));
+    EXPECT_EQ(action("Update")->shortcut(), QKeySequence("Ctrl+U"));
+    EXPECT_EQ(action("About")->text(), "&About");
+    EXPECT_EQ(action("Tallowby")->text(), "Visit our Website");
+    // Their windows come with later work: shown, but not to be chosen yet.
+    for (const char* later : {"CreateSiteMap", "SendChangeReport", "SendErrorLog", "Update"})
+        EXPECT_FALSE(action(later)->isEnabled()) << later;
+}
+
+TEST_F(MainWindow, BrowserMenuItemsGoToTheirPages) {
+    action("LearnMore")->trigger();
+    EXPECT_EQ(lastNavigation(), kProductPage);
+    action("OnlineHelp")->trigger();
+    EXPECT_EQ(lastNavigation(), kOnlineHelpPage);
+    action("Tallowby")->trigger();
+    EXPECT_EQ(lastNavigation(), kMakerHomePage);
+    action("UpdateBrowser")->trigger();
+    EXPECT_EQ(lastNavigation(), kBrowserDownloadUrl);
+    browser->home = "http://home.example/";
+    action("ViewHome")->trigger();
+    EXPECT_EQ(lastNavigation(), "http://home.example/");
+}
+
+TEST_F(MainWindow, FavoritesOpenTheFolderOnlyWhenThereIsOne) {
+    const int before = browser->navigations.size();
+    action("ViewFavorites")->trigger();
+    EXPECT_EQ(browser->navigations.size(), before);
+    QTemporaryDir fav;
+    shell->favorites = fav.path();
+    action("ViewFavorites")->trigger();
+    EXPECT_EQ(lastNavigation(), QUrl::fromLocalFile(fav.path()).toString());
+}
+
+TEST_F(MainWindow, AboutBoxShowsTitleVersionAndPlaysTheChime) {
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(about);
+        EXPECT_EQ(about->windowTitle(), "About Farrowdale");
+        EXPECT_EQ(about->findChild<QLabel*>("lblVersion")->text(), "Version " + versionText());
+        EXPECT_TRUE(versionText().count('.') == 2);
+        EXPECT_TRUE(about->findChild<QLabel*>("lblDisclaimer")
+                        ->text()
+                        .startsWith("Written and Developed by: "));
+        // The web address opens in the main browser.
+        emit about->findChild<QLabel*>("lblWebAddress")->linkActivated(kMakerHomePage);
+        EXPECT_EQ(lastNavigation(), kMakerHomePage);
+        QApplication::setActiveWindow(about);
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(about, &activate);
+        about->findChild<QPushButton*>("cmdOK")->click();
+        checked = true;
+    });
+    action("About")->trigger();
+    EXPECT_TRUE(checked);
+    ASSERT_FALSE(played.isEmpty());
+    EXPECT_EQ(played.first(), folder.file("about.wav"));
+}
+
+TEST(AboutBox, NoAudioOutputPlaysNothing) {
+    QStringList played;
+    FakeSound silent(0, &played);
+    frmAbout about("x.wav", &silent, nullptr);
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&about, &activate);
+    EXPECT_TRUE(played.isEmpty());
+}
+
+TEST_F(MainWindow, HiddenGestureWritesTheUpdatePage) {
+    QWidget* frame = window().findChild<QWidget*>("fraTabs_0");
+    ASSERT_TRUE(frame);
+    window().show();
+    window().resize(1000, 700);
+    // Near the top left corner, or without the modifiers: nothing.
+    QTest::mouseClick(frame, Qt::RightButton, Qt::ControlModifier | Qt::ShiftModifier,
+                      QPoint(5, 5));
+    QTest::mouseClick(frame, Qt::RightButton, Qt::NoModifier, QPoint(300, 150));
+    EXPECT_FALSE(QFile::exists(folder.file("Update.asp")));
+    EXPECT_TRUE(dialogs.messages.empty());
+    QTest::mouseClick(frame, Qt::RightButton, Qt::ControlModifier | Qt::ShiftModifier,
+                      QPoint(300, 150));
+    EXPECT_TRUE(QFile::exists(folder.file("Update.asp")));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.lastText().contains("Update.asp"));
+    EXPECT_TRUE(test::readFile(folder.file("Update.asp")).contains("'Bing'"));
+}
+
+TEST_F(MainWindow, LayoutFollowsTheWindowSize) {
+    window().show();
+    auto* status = window().statusBar();
+    auto* progress = window().findChild<QProgressBar*>("prgWebBrowser");
+    auto* nav = window().findChild<QWidget*>("fraDirectionalNavigation");
+    auto* tabs = window().findChild<QTabWidget*>("tabTasks");
+    auto* address = window().findChild<QWidget*>("txtSubmitURL");
+    const double tpp = 1440.0 / window().logicalDpiX();
+
+    window().resize(1200, 800);
+    QApplication::processEvents();
+    EXPECT_TRUE(status->isVisible());
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_TRUE(nav->isVisible());
+    EXPECT_NEAR(tabs->height() * tpp, 3960, tpp + 1);
+    EXPECT_EQ(address->y(), tabs->geometry().bottom() + 1 + qRound(30 / tpp));
+    EXPECT_EQ(tabs->width(), window().findChild<QWidget*>("fraRightSide")->width());
+
+    // Narrowing the right side by the splitter hides the progress bar first.
+    auto* split = window().findChild<QSplitter*>("splitMain");
+    split->setSizes({1200 - 250, 250});
+    QApplication::processEvents();
+    window().adjustfraRightSide();
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_TRUE(nav->isVisible());
+    split->setSizes({1200 - 40, 40});
+    QApplication::processEvents();
+    window().adjustfraRightSide();
+    EXPECT_FALSE(nav->isVisible());
+
+    // Below 2500 x 1500 twips inside, the status bar goes; it comes back.
+    window().setMinimumSize(0, 0);
+    window().resize(int(2400 / tpp), int(1400 / tpp));
+    QApplication::processEvents();
+    EXPECT_FALSE(status->isVisible());
+    window().resize(1200, 800);
+    QApplication::processEvents();
+    EXPECT_TRUE(status->isVisible());
+}
