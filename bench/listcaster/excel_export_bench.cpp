@@ -19,6 +19,7 @@
 #include <string>
 
 #include "listcaster/clsLVExcelExport.h"
+#include "support/MedianReporter.h"
 
 extern char** environ;
 
@@ -156,17 +157,6 @@ BENCHMARK(BM_XlsxWriterPeer)
     ->Iterations(1)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
-
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> medianMs;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.aggregate_name == "median")
-                medianMs[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 }  // namespace
 

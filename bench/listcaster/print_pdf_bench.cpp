@@ -13,6 +13,7 @@
 
 #include "listcaster/QtPrinterDevice.h"
 #include "listcaster/clsPrint.h"
+#include "support/MedianReporter.h"
 
 namespace {
 
@@ -54,17 +55,6 @@ BENCHMARK(BM_PrintToPdf)
     ->Iterations(1)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
-
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> medianMs;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.aggregate_name == "median")
-                medianMs[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 }  // namespace
 

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "listcaster/clsLVTextExport.h"
+#include "support/MedianReporter.h"
 
 extern char** environ;
 
@@ -110,17 +111,6 @@ BENCHMARK(BM_ColumnPeer)
     ->ReportAggregatesOnly(true);
 
 // Keeps the median of every benchmark while printing as usual.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> medianMs;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.aggregate_name == "median")
-                medianMs[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -12,6 +12,7 @@
 
 #include "sites/PageList.h"
 #include "sites/SiteDirectoryTree.h"
+#include "support/MedianReporter.h"
 
 namespace {
 
@@ -65,17 +66,6 @@ BENCHMARK(BM_SaveList)
     ->ReportAggregatesOnly(true);
 
 // Keeps the median of every benchmark while printing as usual.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> medianMs;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.aggregate_name == "median")
-                medianMs[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -14,6 +14,7 @@
 #include "core/ProgramFolder.h"
 #include "submit/EngineListView.h"
 #include "submit/SubmissionRecord.h"
+#include "support/MedianReporter.h"
 
 namespace {
 
@@ -95,17 +96,6 @@ BENCHMARK(BM_RecordSubmission)
     ->ReportAggregatesOnly(true);
 
 // Keeps the median of every benchmark while printing as usual.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> medianMs;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.aggregate_name == "median")
-                medianMs[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
