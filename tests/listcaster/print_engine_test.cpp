@@ -198,12 +198,14 @@ TEST(PrintEngine, pageBreak_repeatsHeaderCaptionsAndFooterButNotTheTitle) {
 
     // The rows that did not fit were each printed once, on the next page, in order.
     int expected = 1;
-    for (const auto& o : p.texts())
+    for (const auto& o : p.texts()) {
         if (o.text.startsWith("row")) EXPECT_EQ(o.text, QStringLiteral("row%1").arg(expected++));
+    }
     EXPECT_EQ(expected, 201);
     // The footer of each page comes before the page break.
-    for (size_t i = 0; i < p.ops.size(); ++i)
+    for (size_t i = 0; i < p.ops.size(); ++i) {
         if (p.ops[i].kind == Kind::NewPage) EXPECT_TRUE(p.ops[i - 1].text.startsWith('F'));
+    }
 }
 
 TEST(PrintEngine, hiddenColumns_printNothingAndTakeNoRoom) {
