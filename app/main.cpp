@@ -20,12 +20,6 @@
 #endif
 
 int main(int argc, char* argv[]) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Farrowdale"));
-    QApplication::setOrganizationName(QStringLiteral("Farrowdale"));
-    QApplication::setApplicationVersion(QStringLiteral(FARROWDALE_VERSION));
-
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Farrowdale keeps your web sites, their pages and their submissions to search engines."));
@@ -37,7 +31,20 @@ int main(int argc, char* argv[]) {
                        "data folder)."),
         QStringLiteral("DIR"));
     parser.addOption(folderOpt);
-    parser.process(qapp);
+    {
+        // --help and --version answer without a display: the command line is
+        // read before the window system is touched.
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Farrowdale"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(FARROWDALE_VERSION));
+        parser.process(core);
+    }
+
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Farrowdale"));
+    QApplication::setOrganizationName(QStringLiteral("Farrowdale"));
+    QApplication::setApplicationVersion(QStringLiteral(FARROWDALE_VERSION));
 
     fd::QtDialogs dialogs;
     fd::StartOptions options;
