@@ -40,14 +40,14 @@ public:
         }
         sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
         sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-        // The database is kept in WAL mode with synchronous=NORMAL: a commit
-        // appends to the log without waiting for the disk, and closing the
-        // connection checkpoints the log into the file (synced) and removes
-        // it. Crash-safe (a crash can lose only the last commits, never
-        // consistency), and the next connection opens without replaying a
-        // long log, which keeps a connection per statement cheap.
+        // The database keeps a rollback journal that is truncated after each
+        // commit (set when the file is created), with synchronous=FULL: every
+        // committed statement is on disk and a crash or power cut can never
+        // leave the file inconsistent. Unlike a write-ahead log, nothing has
+        // to be replayed or checkpointed when the next connection opens, which
+        // keeps a connection per statement cheap.
         sqlite3_busy_timeout(db_, 5000);
-        exec("PRAGMA synchronous=NORMAL");
+        exec("PRAGMA synchronous=FULL");
     }
     ~Connection() {
         if (inTxn_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);

@@ -29,7 +29,7 @@ QString createDatabase(const QString& dbPath, const QStringList& sqlScripts) {
     if (rc == SQLITE_OK) {
         sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
         sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-        QByteArray all = "PRAGMA journal_mode=WAL;BEGIN;";
+        QByteArray all = "PRAGMA journal_mode=TRUNCATE;BEGIN;";
         for (const QString& s : sqlScripts) all += s.toUtf8() + "\n";
         all += "COMMIT;";
         char* msg = nullptr;
