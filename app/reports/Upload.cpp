@@ -1,0 +1,32 @@
+#include "Upload.h"
+
+#include "core/Globals.h"
+
+namespace fd {
+
+bool runUpload(InetTransfer& inet, Dialogs& dialogs, ErrorSink& log, QWidget* parent,
+               const UploadTarget& target, const UploadRequest& request) {
+    if (inet.stillExecuting()) {
+        dialogs.message(parent,
+                        QStringLiteral("Still executing your previous request. Please try "
+                                       "again later."),
+                        kProductName);
+        return false;
+    }
+    inet.startPut(target.server, target.user, target.password, request.localPath,
+                  kUploadFolder + request.remoteName);
+    if (inet.responseCode() != 0) {
+        log.write(request.routine, inet.responseCode(), inet.responseInfo(), QString());
+        dialogs.message(parent, request.failureMessage, kProductName);
+        return false;
+    }
+    dialogs.message(parent, QStringLiteral("Successfully sent file to Tallowby."), kProductName);
+    return true;
+}
+
+QString uploadStamp(const QDateTime& now, int randomValue) {
+    return now.toString(QStringLiteral("MMddmmss")) + u'-' +
+           QStringLiteral("%1").arg(randomValue, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace fd
