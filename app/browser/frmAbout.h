@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <functional>
 
+#include "core/Globals.h"
+
 class QLabel;
 class QPushButton;
 
@@ -15,9 +17,9 @@ class SoundPlayer;
 // The program's version, from the build.
 QString versionText();  // "major.minor.revision"
 
-// The maker and the addresses the program links to, one constant each.
+// The maker and the addresses the program links to, one constant each (the
+// maker's home page, kMakerHomePage, is in core/Globals.h).
 inline const QString kMakerName = QStringLiteral("Tallowby");
-inline const QString kMakerHomePage = QStringLiteral("https://www.tallowby.example/");
 inline const QString kProductPage = QStringLiteral("https://www.tallowby.example/farrowdale/");
 inline const QString kOnlineHelpPage =
     QStringLiteral("https://www.tallowby.example/farrowdale/help/");

@@ -11,6 +11,7 @@
 #include "core/Globals.h"
 #include "core/MainHub.h"
 #include "platform/Dialogs.h"
+#include "platform/InetTransfer.h"
 #include "platform/Shell.h"
 #include "platform/WebBrowser.h"
 
@@ -148,6 +149,23 @@ public:
 private:
     class PageCheckTab* pageCheckTab_ = nullptr;            // fraTabs_[2]
     class PageSubmissionTab* pageSubmissionTab_ = nullptr;  // fraTabs_[3]
+
+    // --- update: the transfer control and the catalogue update (frmMain_update.cpp)
+public:
+    // The one transfer control, shared by the catalogue update and every
+    // upload; a second request while one runs is refused.
+    InetTransfer& transfer() { return *inetQELS_; }
+    // Tests may hand in their own control before the first request.
+    void setTransfer(std::unique_ptr<InetTransfer> transfer);
+    // Fetches the update server's answer and applies it to the catalogue;
+    // with bShowMessages false only the empty-address message is shown.
+    void UpdateSearchEngineData(bool bShowMessages);
+
+private:
+    void setupUpdate();
+    void SendErrorLog_Click();
+    std::unique_ptr<InetTransfer> inetQELS_;
+    QString updateUrl_;  // kept between runs
 
     Globals& g_;
     Dialogs& dialogs_;

@@ -31,4 +31,8 @@ struct Globals {
 // The program's title, used as the caption of its message boxes.
 inline const QString kProductName = QStringLiteral("Farrowdale");
 
+// The maker's web-site address: the about box and the Help menu link to it,
+// and every site map credits it.
+inline const QString kMakerHomePage = QStringLiteral("https://www.tallowby.example/");
+
 }  // namespace fd

@@ -1,0 +1,65 @@
+#pragma once
+// The site map: one static HTML page listing the pages of the open page list,
+// two links to a table row under a heading that links to the site's root. It
+// is saved where the user chooses, shown in the browser and, on request,
+// uploaded to the maker's server.
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "core/AppError.h"
+#include "platform/Dialogs.h"
+#include "platform/InetTransfer.h"
+#include "platform/WebBrowser.h"
+#include "reports/Upload.h"
+
+class QRandomGenerator;
+class QWidget;
+
+namespace fd {
+
+// Error-log label of the site-map routine.
+inline const QString kSiteMapRoutine = QStringLiteral("CreateSiteMap_Click");
+
+// True for entries the map leaves out: robots.txt, server scripts and
+// configuration (".asa", ".asax"), the editor's "_vti" folders, logs and
+// icons, matched anywhere in the lower-cased entry.
+bool leftOutOfSiteMap(const QString& entry);
+
+// The whole page, CR LF after every line. root and entries are joined as
+// they stand for the link targets; the link text drops one leading "/". The
+// heading shows siteName, or root when the name is empty. Every inserted
+// value is HTML-escaped, so names holding "<", "&" or quotes show intact.
+QString buildSiteMapHtml(const QString& root, const QString& siteName, const QStringList& entries);
+
+// The file's bytes: the page followed by one more CR LF, 8-bit text.
+QByteArray siteMapFileBytes(const QString& html);
+
+// The random part of the upload name, 1 to 99, from a generator the caller
+// keeps (seeded the same at every start, so the sequence repeats per run).
+int siteMapRandomValue(QRandomGenerator& generator);
+
+// What one run needs from the main window.
+struct SiteMapServices {
+    SiteMapServices(Dialogs& d, ErrorSink& l) : dialogs(d), log(l) {}
+    Dialogs& dialogs;
+    ErrorSink& log;
+    WebBrowser* browser = nullptr;
+    InetTransfer* transfer = nullptr;  // the shared transfer control
+    QWidget* parent = nullptr;
+    QString programFolder;
+    UploadTarget uploadTarget;
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    std::function<int()> randomValue;  // 1 to 99
+};
+
+// The Tools menu's "Create Site Map": nodes are the texts of the site
+// directory tree in the order they were added, the root first. Reports
+// everything by message box; failures other than a refused connection or a
+// busy transfer control go to the error log only.
+void CreateSiteMap_Click(const QStringList& nodes, const QString& siteName,
+                         const SiteMapServices& s);
+
+}  // namespace fd
