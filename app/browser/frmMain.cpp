@@ -28,6 +28,7 @@ frmMain::frmMain(Globals& g, Dialogs& dialogs, WebBrowser* browser, QWidget* par
     setupSubmit();
     setupWindow();
     setupUpdate();
+    setupReports();
 }
 
 frmMain::~frmMain() = default;

@@ -140,6 +140,15 @@ private:
     void fraTabs_MouseDown(QMouseEvent* e);
     int twipsToPixels(int twips) const;
     int pixelsToTwips(int pixels) const;
+    // --- reports: the report dialog, the latest change request and the
+    // directory update URL (frmMain_reports.cpp)
+    void setupReports();
+    void openReportDialog();
+    void cmdViewLatestChangeRequest_Click();
+    void cmdReportGenerator_Click();
+    // The default printer the submission report prints on, opened on first
+    // use; its job stays open until the program ends.
+    std::shared_ptr<class PrinterDeviceHolder> reportPrinter_;
     // --- submit: members added by the submission subsystem below this line
 public:
     // Empties and refills both engine lists from the catalogue (at load and

@@ -1,0 +1,81 @@
+#pragma once
+// The plain logic of the two reports: the queries the report dialog's values
+// give, the lines of the report files, what the preview lists show and the
+// column widths of the preview windows. No widgets here.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace fd {
+
+// What the report dialog hands a report: the date range (date and time of
+// day) and the selected site-filter entries, in list order.
+struct ReportFilter {
+    QDateTime from;
+    QDateTime to;
+    QStringList sites;
+};
+
+// Report types of the dialog's "Report:" box.
+enum class ReportType { ChangeRequests = 0, Submissions = 1 };
+
+inline constexpr const char* kChangeLogFile = "changelog.txt";
+inline constexpr const char* kSubmissionLogFile = "submissionlog.txt";
+
+// The queries. Dates are written as month/day/year literals in a fixed form,
+// whatever the user's locale; site texts are quoted with every " doubled.
+QString changeRequestQuery(const ReportFilter& f);
+QString submissionQuery(const ReportFilter& f);
+// The query of "View Latest Change Request": the newest request for a page.
+QString latestChangeRequestQuery(const QString& webPage);
+
+// A stored date ("2026-12-07 14:05:00", or a date alone); invalid when the
+// text is empty or not a date.
+QDateTime storedDate(const QString& text);
+// "mm/dd/yy": two-digit month, day and year, month first.
+QString reportDate(const QDateTime& dt);
+
+// One change request as the report query returns it.
+struct ChangeRequestRow {
+    QDateTime date;
+    QString root, webPage, title, revisit, author, description, keywords;
+};
+
+// The report file's header line and one line per row, each ended by CR LF,
+// in UTF-8. In the five page-detail fields "|" becomes ":"; the date, root
+// and page are written as they are.
+QByteArray changeLogHeader();
+QByteArray changeLogLine(const ChangeRequestRow& r);
+// The "Web Page" column: the page with every occurrence of its root removed
+// (exact, case-sensitive); an empty root leaves it unchanged.
+QString pageWithoutRoot(const QString& webPage, const QString& root);
+
+// One submission as the report query returns it.
+struct SubmissionRow {
+    QDateTime date;
+    QString engine, baseUrl, pageUrl;
+};
+inline constexpr int kMaxPageAddress = 100;
+// The first 100 characters of the base address followed by the page path.
+QString submissionPageAddress(const QString& baseUrl, const QString& pageUrl);
+// What the "Web Page" column shows: the address from its last "http://" on,
+// so a base address followed by a full page address shows the page alone.
+QString submissionListAddress(const QString& address);
+QByteArray submissionLogHeader();
+QByteArray submissionLogLine(const SubmissionRow& r);
+
+// Column widths (twips) of the change-request preview for a window whose
+// inner width is innerWidth: avg = innerWidth / columns rounded half to even;
+// above 900, "Date", "Revisit" and "Author" get avg - 900, "Root Web Site",
+// "Web Page" and "Description" avg + 900, the other two avg. Nothing (widths
+// stay) when avg is 900 or less.
+std::optional<std::vector<int>> changeRequestColumnWidths(int innerWidth, int columns = 8);
+// The submission preview's "Web Page" column: the list width minus the two
+// first columns, or 50 when that leaves less than 1.
+int submissionLastColumnWidth(int listWidth, int firstWidth, int secondWidth);
+
+}  // namespace fd
