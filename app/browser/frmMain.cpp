@@ -27,6 +27,7 @@ frmMain::frmMain(Globals& g, Dialogs& dialogs, WebBrowser* browser, QWidget* par
     setupSites();
     setupSubmit();
     setupWindow();
+    setupSitemap();
     setupUpdate();
     setupReports();
 }

@@ -29,6 +29,7 @@ class QVBoxLayout;
 class QHBoxLayout;
 class QMouseEvent;
 class QResizeEvent;
+class QRandomGenerator;
 
 namespace fd {
 
@@ -149,6 +150,11 @@ private:
     // The default printer the submission report prints on, opened on first
     // use; its job stays open until the program ends.
     std::shared_ptr<class PrinterDeviceHolder> reportPrinter_;
+    // --- sitemap: the Tools menu's site map (frmMain_sitemap.cpp)
+    void setupSitemap();
+    void CreateSiteMap_Click();
+    // The random part of the upload names, seeded the same at every start.
+    std::shared_ptr<QRandomGenerator> siteMapRandom_;
     // --- submit: members added by the submission subsystem below this line
 public:
     // Empties and refills both engine lists from the catalogue (at load and

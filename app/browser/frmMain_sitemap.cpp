@@ -1,0 +1,50 @@
+// The site map's part of the main window: the Tools menu's "Create Site Map"
+// run over the site directory tree.
+#include <QAction>
+#include <QRandomGenerator>
+#include <QTreeWidget>
+
+#include "frmMain.h"
+#include "sitemap/SiteMap.h"
+
+namespace fd {
+
+namespace {
+
+// The tree's node texts in the order the nodes were added: the root, then
+// its pages.
+QStringList treeNodes(const QTreeWidget& tree) {
+    QStringList nodes;
+    std::function<void(const QTreeWidgetItem*)> walk = [&](const QTreeWidgetItem* item) {
+        nodes << item->text(0);
+        for (int i = 0; i < item->childCount(); ++i) walk(item->child(i));
+    };
+    for (int i = 0; i < tree.topLevelItemCount(); ++i) walk(tree.topLevelItem(i));
+    return nodes;
+}
+
+}  // namespace
+
+void frmMain::setupSitemap() {
+    // One seed for every start: the upload names' random part repeats its
+    // sequence from run to run, and differs between uploads of one run.
+    siteMapRandom_ = std::make_shared<QRandomGenerator>(1u);
+    if (auto* item = findChild<QAction*>(QStringLiteral("CreateSiteMap"))) {
+        item->setEnabled(true);
+        connect(item, &QAction::triggered, this, &frmMain::CreateSiteMap_Click);
+    }
+}
+
+void frmMain::CreateSiteMap_Click() {
+    SiteMapServices s(dialogs_, *g_.errorLog);
+    s.browser = browser_;
+    s.transfer = &transfer();
+    s.parent = this;
+    s.programFolder = g_.programFolder;
+    s.uploadTarget.user = g_.gFTPUserName;
+    s.uploadTarget.password = g_.gFTPPassword;
+    s.randomValue = [this] { return siteMapRandomValue(*siteMapRandom_); };
+    fd::CreateSiteMap_Click(treeNodes(*tvwWebSiteDirectory_), siteName(), s);
+}
+
+}  // namespace fd
