@@ -123,6 +123,8 @@ void CreateSiteMap_Click(const QStringList& nodes, const QString& siteName,
         r.filter = QStringLiteral(
             "All Files (*.*)|*.*|HTML Files(*.html)|*.html|HTML Files (*.htm)|*.htm");
         r.filterIndex = 3;
+        // The name is used as typed; running again onto the same file replaces it.
+        r.overwritePrompt = false;
         const std::optional<QString> path = s.dialogs.saveFile(s.parent, r);
         // Cancelling ends the run without a word; so does an empty name,
         // which leaves nothing to show or send.

@@ -132,6 +132,10 @@ TEST_F(SiteMapRun, CancelWritesNothing) {
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_EQ(dialogs.fileRequests[0].initialDir, folder.path() + "/WebPageLists");
     EXPECT_EQ(dialogs.fileRequests[0].filterIndex, 3);
+    EXPECT_EQ(dialogs.fileRequests[0].filter,
+              "All Files (*.*)|*.*|HTML Files(*.html)|*.html|HTML Files (*.htm)|*.htm");
+    EXPECT_TRUE(dialogs.fileRequests[0].defaultExtension.isEmpty());
+    EXPECT_FALSE(dialogs.fileRequests[0].overwritePrompt);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_TRUE(browser.navigations.isEmpty());
     EXPECT_EQ(folder.errorLog(), "");
