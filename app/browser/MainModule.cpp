@@ -1,5 +1,7 @@
 #include "MainModule.h"
 
+#include <QTimer>
+
 #include "core/CommonFunctions.h"
 #include "core/ProgramFolder.h"
 #include "frmMain.h"
@@ -45,6 +47,13 @@ std::unique_ptr<Application> Main(const StartOptions& options, Dialogs& dialogs,
     return app;
 }
 
-void UpdateSearchEngineData(Application&, bool) {}
+void UpdateSearchEngineData(Application& app, bool bShowMessages) {
+    frmMain* window = app.mainWindow.get();
+    if (!window) return;
+    // Queued so the shown window paints before the fetch blocks it; dropped
+    // when the window is gone by then.
+    QTimer::singleShot(0, window,
+                       [window, bShowMessages] { window->UpdateSearchEngineData(bShowMessages); });
+}
 
 }  // namespace fd

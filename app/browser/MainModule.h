@@ -33,8 +33,8 @@ struct Application {
 std::unique_ptr<Application> Main(const StartOptions& options, Dialogs& dialogs,
                                   const std::function<WebBrowser*()>& makeBrowser);
 
-// The silent catalogue refresh run after the window is shown. It does
-// nothing until the update client is built.
+// The catalogue refresh after the window is shown: queued on the window's
+// event loop, so the window paints before the fetch blocks it.
 void UpdateSearchEngineData(Application& app, bool bShowMessages);
 
 inline const QString kFatalMessage = QStringLiteral("Fatal error. Please reinstall");

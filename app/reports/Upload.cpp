@@ -1,5 +1,9 @@
 #include "Upload.h"
 
+#include <QCryptographicHash>
+#include <QDir>
+#include <QSysInfo>
+
 #include "core/Globals.h"
 
 namespace fd {
@@ -22,6 +26,14 @@ bool runUpload(InetTransfer& inet, Dialogs& dialogs, ErrorSink& log, QWidget* pa
     }
     dialogs.message(parent, QStringLiteral("Successfully sent file to Tallowby."), kProductName);
     return true;
+}
+
+QString installationIdentifier(const QString& programFolder) {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(QSysInfo::machineUniqueId());
+    hash.addData(QByteArrayView("|"));
+    hash.addData(QDir(programFolder).absolutePath().toUtf8());
+    return QString::fromLatin1(hash.result().toHex().left(8)).toUpper();
 }
 
 QString uploadStamp(const QDateTime& now, int randomValue) {

@@ -41,6 +41,16 @@ struct UploadRequest {
 bool runUpload(InetTransfer& inet, Dialogs& dialogs, ErrorSink& log, QWidget* parent,
                const UploadTarget& target, const UploadRequest& request);
 
+// The installation identifier that names report and error-log uploads: eight
+// hex characters hashed from the machine's unique id and the program folder,
+// so it stays the same for one installation and differs between them.
+QString installationIdentifier(const QString& programFolder);
+
+// The failure message of the report and error-log uploads.
+inline const QString kUploadConnectionErrorMessage = QStringLiteral(
+    "A connection error occured. Please check that you are connected to the Internet and try "
+    "again.");
+
 // The site map's stamp: month, day, minute and second as two digits each,
 // "-", then randomValue (1 to 99) as two digits. 3 July 09:05:07 with 4 gives
 // "07030507-04".

@@ -20,6 +20,11 @@ QByteArray readFile(const QString& path) {
 TestFolder::TestFolder() {
     const auto prep = prepareProgramFolder(dir_.path(), deliveredData());
     if (!prep.ok) throw std::runtime_error(prep.message.toStdString());
+    // The delivered update address is a real host name; a program started on
+    // this folder asks a closed loopback port instead, so no test goes out
+    // to the network.
+    globals().gDB->execute(QStringLiteral(
+        "UPDATE WebSiteConfiguration SET UpdateURL = 'http://127.0.0.1:9/Update.asp'"));
 }
 
 Globals& TestFolder::globals() {
