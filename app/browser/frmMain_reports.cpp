@@ -13,6 +13,7 @@
 
 #include "frmMain.h"
 #include "reports/ReportLogic.h"
+#include "reports/Upload.h"
 #include "reports/frmSendReport.h"
 
 namespace fd {
@@ -24,12 +25,6 @@ public:
 };
 
 namespace {
-
-// Stands in for the installation identifier until the upload module
-// provides it.
-QString reportInstallationId() {
-    return QStringLiteral("0000");
-}
 
 // The layout that holds widget, searched from its window's top layout.
 QLayout* layoutHolding(QLayout* layout, QWidget* widget) {
@@ -100,7 +95,7 @@ void frmMain::openReportDialog() {
                                     reportPrinter_ = std::make_shared<PrinterDeviceHolder>();
                                 return &reportPrinter_->device;
                             },
-                            reportInstallationId()};
+                            installationIdentifier(g_.programFolder)};
     frmSendReport dialog(std::move(services), this);
     dialog.setModal(true);
     dialog.exec();

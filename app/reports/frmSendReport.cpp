@@ -245,9 +245,7 @@ void frmSendReport::cmdSendChangeRequestReport_Click() {
         request.remoteName =
             (changes ? QStringLiteral("UR-") : QStringLiteral("SR-")) + s_.installationId + ".txt";
         request.routine = QStringLiteral("cmdSendChangeRequestReport_Click");
-        request.failureMessage = QStringLiteral(
-            "A connection error occured. Please check that you are connected to "
-            "the Internet and try again.");
+        request.failureMessage = kUploadConnectionErrorMessage;
         runUpload(*inet, s_.dialogs, *s_.g.errorLog, this, target, request);
     } catch (const std::exception& e) {
         const auto* app = dynamic_cast<const AppError*>(&e);
