@@ -23,8 +23,8 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Farrowdale keeps your web sites, their pages and their submissions to search engines."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption helpOpt = parser.addHelpOption();
+    const QCommandLineOption versionOpt = parser.addVersionOption();
     QCommandLineOption folderOpt(
         QStringLiteral("program-folder"),
         QStringLiteral("Use DIR as the program folder (else $FARROWDALE_HOME, else the per-user "
@@ -32,12 +32,15 @@ int main(int argc, char* argv[]) {
         QStringLiteral("DIR"));
     parser.addOption(folderOpt);
     {
-        // --help and --version answer without a display: the command line is
-        // read before the window system is touched.
+        // --help and --version answer without a display: they are looked for
+        // before the window system is touched. Everything else (Qt's own
+        // options among it) is read once the application exists.
         QCoreApplication core(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("Farrowdale"));
         QCoreApplication::setApplicationVersion(QStringLiteral(FARROWDALE_VERSION));
-        parser.process(core);
+        parser.parse(QCoreApplication::arguments());
+        if (parser.isSet(helpOpt)) parser.showHelp(0);
+        if (parser.isSet(versionOpt)) parser.showVersion();
     }
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -45,6 +48,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Farrowdale"));
     QApplication::setOrganizationName(QStringLiteral("Farrowdale"));
     QApplication::setApplicationVersion(QStringLiteral(FARROWDALE_VERSION));
+    parser.process(qapp);
 
     fd::QtDialogs dialogs;
     fd::StartOptions options;
