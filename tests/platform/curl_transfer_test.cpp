@@ -6,31 +6,11 @@
 #include <QTemporaryDir>
 
 #include "platform/CurlTransfer.h"
+#include "support/Errors.h"
 #include "support/PeerProcess.h"
 #include "support/TestFolder.h"
 
 using namespace fd;
-
-namespace {
-
-struct RecordingSink : ErrorSink {
-    void write(const QString& routine, long number, const QString& description,
-               const QString&) override {
-        lines << QStringLiteral("%1,%2,%3").arg(routine).arg(number).arg(description);
-    }
-    QStringList lines;
-};
-
-long errorOf(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const AppError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-}  // namespace
 
 TEST(CurlTransferGet, BodyLimitsAndFailures) {
     QTemporaryDir root;
@@ -48,12 +28,16 @@ TEST(CurlTransferGet, BodyLimitsAndFailures) {
     CurlTransfer inet(nullptr, limits);
     EXPECT_EQ(inet.openUrl(base + "a.txt?x=1|2|"), QByteArray("line 1\r\nline 2"));
     EXPECT_EQ(inet.openUrl(base + "huge?bytes=100000").size(), 100000);
-    EXPECT_EQ(errorOf([&] { inet.openUrl(base + "huge?bytes=100001"); }), err::kTransferFailed);
-    EXPECT_EQ(errorOf([&] { inet.openUrl(base + "slow"); }), err::kTransferTimedOut);
-    EXPECT_EQ(errorOf([&] { inet.openUrl(base + "missing.txt"); }), err::kTransferFailed);
+    EXPECT_EQ(test::errorNumberOf([&] { inet.openUrl(base + "huge?bytes=100001"); }),
+              err::kTransferFailed);
+    EXPECT_EQ(test::errorNumberOf([&] { inet.openUrl(base + "slow"); }), err::kTransferTimedOut);
+    EXPECT_EQ(test::errorNumberOf([&] { inet.openUrl(base + "missing.txt"); }),
+              err::kTransferFailed);
     // Nothing listens on the discard port; other protocols are not fetched.
-    EXPECT_EQ(errorOf([&] { inet.openUrl("http://127.0.0.1:9/"); }), err::kCannotConnect);
-    EXPECT_EQ(errorOf([&] { inet.openUrl("file://" + page.fileName()); }), err::kTransferFailed);
+    EXPECT_EQ(test::errorNumberOf([&] { inet.openUrl("http://127.0.0.1:9/"); }),
+              err::kCannotConnect);
+    EXPECT_EQ(test::errorNumberOf([&] { inet.openUrl("file://" + page.fileName()); }),
+              err::kTransferFailed);
     // Every failure released the control.
     EXPECT_FALSE(inet.stillExecuting());
 }
@@ -71,7 +55,7 @@ TEST(CurlTransferPut, UploadArrivesUnderTheRemotePath) {
     f.write(bytes);
     f.close();
 
-    RecordingSink log;
+    test::RecordingSink log;
     CurlTransfer inet(&log);
     const QString server = QStringLiteral("127.0.0.1:%1").arg(ftp.port());
     inet.startPut(server, "up", "pw", source, "/Tallowby/QELS/uploads/EL-1A2B3C4D.txt");
@@ -113,11 +97,13 @@ TEST(CurlTransferPut, BusyControlRefusesEveryOtherRequest) {
         const QString server = QStringLiteral("127.0.0.1:%1").arg(http.port());
         inet.startPut(server, "", "", f.fileName(), "/a.txt");
         ASSERT_TRUE(inet.stillExecuting());
-        EXPECT_EQ(errorOf([&] { inet.startPut(server, "", "", f.fileName(), "/b.txt"); }),
-                  err::kTransferBusy);
         EXPECT_EQ(
-            errorOf([&] { inet.openUrl(QStringLiteral("http://127.0.0.1:%1/").arg(http.port())); }),
+            test::errorNumberOf([&] { inet.startPut(server, "", "", f.fileName(), "/b.txt"); }),
             err::kTransferBusy);
+        EXPECT_EQ(test::errorNumberOf([&] {
+                      inet.openUrl(QStringLiteral("http://127.0.0.1:%1/").arg(http.port()));
+                  }),
+                  err::kTransferBusy);
         EXPECT_TRUE(inet.stillExecuting());
     }  // the destructor aborts the upload and joins the worker
 }

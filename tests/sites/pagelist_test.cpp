@@ -10,6 +10,7 @@
 
 #include "core/AppError.h"
 #include "sites/SitesSql.h"
+#include "support/Errors.h"
 #include "support/TestFolder.h"
 
 using namespace fd;
@@ -23,15 +24,6 @@ QString writeBytes(const QTemporaryDir& dir, const QByteArray& bytes) {
     f.open(QIODevice::WriteOnly);
     f.write(bytes);
     return path;
-}
-
-long errorNumberOf(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const AppError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 }  // namespace
@@ -70,13 +62,14 @@ TEST(PageListFile, writeThenRead_roundTripsExactly) {
 
 TEST(PageListFile, badInput_isRefusedWithAnError) {
     QTemporaryDir dir;
-    EXPECT_EQ(errorNumberOf([&] { readPageListFile(dir.filePath(QStringLiteral("none.wsr"))); }),
-              err::kFileNotFound);
-    EXPECT_EQ(errorNumberOf([&] { readPageListFile(dir.path()); }), err::kFileNotFound);
+    EXPECT_EQ(
+        test::errorNumberOf([&] { readPageListFile(dir.filePath(QStringLiteral("none.wsr"))); }),
+        err::kFileNotFound);
+    EXPECT_EQ(test::errorNumberOf([&] { readPageListFile(dir.path()); }), err::kFileNotFound);
     const QString binary = writeBytes(dir, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
-    EXPECT_NE(errorNumberOf([&] { readPageListFile(binary); }), 0);
+    EXPECT_NE(test::errorNumberOf([&] { readPageListFile(binary); }), 0);
     // A folder that does not exist: nothing written, failure reported.
-    EXPECT_NE(errorNumberOf(
+    EXPECT_NE(test::errorNumberOf(
                   [&] { writePageListFile(dir.filePath(QStringLiteral("no/such/x.wsr")), {"a"}); }),
               0);
 }

@@ -4,19 +4,11 @@
 #include <QStringList>
 
 #include "submit/EngineCatalogue.h"
+#include "support/Errors.h"
 
 using namespace fd;
 
 namespace {
-
-class RecordingSink : public ErrorSink {
-public:
-    void write(const QString& routine, long number, const QString& description,
-               const QString&) override {
-        lines << QStringLiteral("%1|%2|%3").arg(routine).arg(number).arg(description);
-    }
-    QStringList lines;
-};
 
 // A row: name, review template, submit template, tips, submit method, popularity.
 Recordset rows(std::initializer_list<QStringList> values) {
@@ -53,7 +45,7 @@ TEST(EngineLists, FiltersByTemplateAndPopularityKeepingQueryOrder) {
         {"Three", "r7", "s7", "", "", "3"},
         {"Neither", "", "", "", "get", "1"},
     });
-    RecordingSink sink;
+    test::RecordingSink sink;
     const EngineLists lists = buildEngineLists(rs, sink);
     EXPECT_EQ(names(lists.review), (QStringList{"Both", "ReviewOnly", "Three"}));
     EXPECT_EQ(names(lists.submission), (QStringList{"Both", "SubmitOnly", "Three"}));
@@ -75,7 +67,7 @@ TEST(EngineLists, DuplicateNameIsLoggedAndSkippedPerList) {
         {"Twin", "r2", "s2", "", "post", "2"},
         {"Other", "r3", "s3", "", "get", "3"},
     });
-    RecordingSink sink;
+    test::RecordingSink sink;
     const EngineLists lists = buildEngineLists(rs, sink);
     // The second "Twin" is refused by the review list only; the submission
     // list had no "Twin" yet.
@@ -83,13 +75,13 @@ TEST(EngineLists, DuplicateNameIsLoggedAndSkippedPerList) {
     EXPECT_EQ(lists.review[0].queryTemplate, "r1");
     EXPECT_EQ(names(lists.submission), (QStringList{"Twin", "Other"}));
     ASSERT_EQ(sink.lines.size(), 1);
-    EXPECT_TRUE(sink.lines[0].startsWith("UpdateSearchEngineLists|35602|"))
+    EXPECT_TRUE(sink.lines[0].startsWith("UpdateSearchEngineLists,35602,"))
         << sink.lines[0].toStdString();
 }
 
 TEST(EngineLists, EmptyCatalogueGivesEmptyLists) {
     Recordset rs = rows({});
-    RecordingSink sink;
+    test::RecordingSink sink;
     const EngineLists lists = buildEngineLists(rs, sink);
     EXPECT_TRUE(lists.review.empty());
     EXPECT_TRUE(lists.submission.empty());
