@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchRows.h"
 #include "listcaster/clsLVTextExport.h"
 #include "support/MedianReporter.h"
 
@@ -30,23 +31,6 @@ constexpr int kColumns = 8;
 QTreeWidget* gList = nullptr;
 QString gTsvPath;
 QString gOutDir;
-
-// Rows of a submission log: varied lengths, deterministic.
-QStringList makeRow(int i) {
-    static const char* const engines[] = {"Searchly", "Findex", "Lookwise", "Crawlbee", "Seekaroo"};
-    static const char* const pages[] = {"index.htm", "products/catalogue.htm", "about.htm",
-                                        "contact/form.php", "news/2002/february/item.htm"};
-    return {QStringLiteral("http://www.site%1.example/").arg(i % 97),
-            QString::fromLatin1(pages[i % 5]),
-            QString::fromLatin1(engines[(i / 3) % 5]),
-            QStringLiteral("%1.%2.02").arg(i % 28 + 1).arg(i % 12 + 1),
-            QStringLiteral("%1:%2")
-                .arg(i % 24, 2, 10, QLatin1Char('0'))
-                .arg(i % 60, 2, 10, QLatin1Char('0')),
-            QString::number(i * 7919 % 100000),
-            i % 7 == 0 ? QStringLiteral("resubmitted after review") : QStringLiteral("ok"),
-            QStringLiteral("webmaster%1@site.example").arg(i % 13)};
-}
 
 void buildData() {
     gList = new QTreeWidget;
@@ -110,7 +94,6 @@ BENCHMARK(BM_ColumnPeer)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);
 
-// Keeps the median of every benchmark while printing as usual.
 }  // namespace
 
 int main(int argc, char** argv) {
