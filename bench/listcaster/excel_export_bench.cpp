@@ -130,18 +130,8 @@ void BM_XlsxWriterPeer(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_ExcelExport)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_XlsxWriterPeer)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+FD_WALL_BENCHMARK(BM_ExcelExport, 5);
+FD_WALL_BENCHMARK(BM_XlsxWriterPeer, 5);
 
 }  // namespace
 
@@ -152,13 +142,11 @@ int main(int argc, char** argv) {
     gDir = dir.path();
     buildData();
 
-    benchmark::Initialize(&argc, argv);
-    MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::map<std::string, double> medians = runKeepingMedians(&argc, argv);
 
-    const auto ours = reporter.medianMs.find("BM_ExcelExport");
-    const auto peer = reporter.medianMs.find("BM_XlsxWriterPeer");
-    if (ours != reporter.medianMs.end() && peer != reporter.medianMs.end())
+    const auto ours = medians.find("BM_ExcelExport");
+    const auto peer = medians.find("BM_XlsxWriterPeer");
+    if (ours != medians.end() && peer != medians.end())
         std::printf(
             "\nExcel export, %d rows x %d columns: median %.1f ms; peer python3-xlsxwriter "
             "on the same cells and formats: median %.1f ms.\nTarget: at most half the "

@@ -81,18 +81,8 @@ void BM_ColumnPeer(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_ReadableExport)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(9)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_ColumnPeer)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(9)
-    ->ReportAggregatesOnly(true);
+FD_WALL_BENCHMARK(BM_ReadableExport, 9);
+FD_WALL_BENCHMARK(BM_ColumnPeer, 9);
 
 }  // namespace
 
@@ -104,13 +94,11 @@ int main(int argc, char** argv) {
     gTsvPath = dir.filePath(QStringLiteral("rows.tsv"));
     buildData();
 
-    benchmark::Initialize(&argc, argv);
-    MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::map<std::string, double> medians = runKeepingMedians(&argc, argv);
 
-    const auto ours = reporter.medianMs.find("BM_ReadableExport");
-    const auto peer = reporter.medianMs.find("BM_ColumnPeer");
-    if (ours != reporter.medianMs.end() && peer != reporter.medianMs.end()) {
+    const auto ours = medians.find("BM_ReadableExport");
+    const auto peer = medians.find("BM_ColumnPeer");
+    if (ours != medians.end() && peer != medians.end()) {
         std::printf(
             "\nReadable export, %d rows x %d columns: median %.1f ms; peer `column -t -s TAB` "
             "on the same rows: median %.1f ms.\nTarget: faster than the peer -> %s (%.2fx)\n",

@@ -52,20 +52,9 @@ void BM_SaveList(benchmark::State& state) {
     for (auto _ : state) fd::sites::writePageListFile(gSavePath, gTree->pages());
 }
 
-BENCHMARK(BM_ImportList)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(9)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_SaveList)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1)
-    ->Repetitions(9)
-    ->ReportAggregatesOnly(true);
+FD_WALL_BENCHMARK(BM_ImportList, 9);
+FD_WALL_BENCHMARK(BM_SaveList, 9);
 
-// Keeps the median of every benchmark while printing as usual.
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -80,13 +69,11 @@ int main(int argc, char** argv) {
     tree.show();
     gTree = &tree;
 
-    benchmark::Initialize(&argc, argv);
-    MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::map<std::string, double> medians = runKeepingMedians(&argc, argv);
     benchmark::Shutdown();
 
-    const double importMs = reporter.medianMs["BM_ImportList"];
-    const double saveMs = reporter.medianMs["BM_SaveList"];
+    const double importMs = medians["BM_ImportList"];
+    const double saveMs = medians["BM_SaveList"];
     std::printf("\nPage list of %d lines, medians:\n", kPages);
     std::printf("  import into the tree: %8.1f ms   target <= 1000 ms   %s\n", importMs,
                 importMs <= 1000.0 ? "met" : "MISSED");

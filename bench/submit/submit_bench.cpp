@@ -95,20 +95,17 @@ BENCHMARK(BM_RecordSubmission)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);
 
-// Keeps the median of every benchmark while printing as usual.
 }  // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
     prepare();
-    MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::map<std::string, double> medians = runKeepingMedians(&argc, argv);
     benchmark::Shutdown();
     auto line = [&](const char* name, const char* what, double targetMs) {
-        const auto it = reporter.medianMs.find(name);
-        if (it == reporter.medianMs.end()) return;
+        const auto it = medians.find(name);
+        if (it == medians.end()) return;
         std::printf("%s: median %.2f ms; target at most %.0f ms -> %s\n", what, it->second,
                     targetMs, it->second <= targetMs ? "met" : "MISSED");
     };

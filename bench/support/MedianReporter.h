@@ -19,3 +19,21 @@ public:
         ConsoleReporter::ReportRuns(runs);
     }
 };
+
+// Registers a benchmark timed by the wall clock, one run per repetition, with
+// only the aggregates (mean, median, spread) reported.
+#define FD_WALL_BENCHMARK(fn, repetitions) \
+    BENCHMARK(fn)                          \
+        ->Unit(benchmark::kMillisecond)    \
+        ->UseRealTime()                    \
+        ->Iterations(1)                    \
+        ->Repetitions(repetitions)         \
+        ->ReportAggregatesOnly(true)
+
+// Runs the registered benchmarks and returns each one's median in ms.
+inline std::map<std::string, double> runKeepingMedians(int* argc, char** argv) {
+    benchmark::Initialize(argc, argv);
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    return reporter.medianMs;
+}
