@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "core/CommonFunctions.h"
+#include "core/ExtraTables.h"
 #include "core/ProgramFolder.h"
 #include "frmMain.h"
 
@@ -24,6 +25,12 @@ std::unique_ptr<Application> Main(const StartOptions& options, Dialogs& dialogs,
     try {
         app->globals = std::make_unique<Globals>(folder);
         Globals& g = *app->globals;
+        // Tables beyond the delivered eight; without them the program still
+        // runs, so a failure is only logged.
+        const QString extra = ensureExtraTables(g.gDB->databasePath());
+        if (!extra.isEmpty())
+            g.errorLog->write(QStringLiteral("Main"), err::kDatabase, extra,
+                              QStringLiteral("Main"));
         // The upload account; a database that cannot answer is fatal.
         RecordsetPtr rs =
             g.gDB->fnSQL_RS(QStringLiteral("Select FileTransInfo from WebSiteConfiguration"));

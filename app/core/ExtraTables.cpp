@@ -1,0 +1,61 @@
+#include "ExtraTables.h"
+
+#include <sqlite3.h>
+
+#include <QFile>
+
+namespace fd {
+
+QStringList extraTableStatements() {
+    return {
+        // Rooms add their CREATE TABLE IF NOT EXISTS ... statements here.
+    };
+}
+
+QString ensureExtraTables(const QString& dbPath) {
+    return ensureExtraTables(dbPath, extraTableStatements());
+}
+
+QString ensureExtraTables(const QString& dbPath, const QStringList& statements) {
+    if (statements.isEmpty()) return {};
+    sqlite3* db = nullptr;
+    const QByteArray p = QFile::encodeName(dbPath);
+    if (sqlite3_open_v2(p.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        const QString msg = QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory");
+        sqlite3_close(db);
+        return msg;
+    }
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    QString error;
+    auto exec = [&](const QByteArray& sql) {
+        char* msg = nullptr;
+        if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &msg) != SQLITE_OK) {
+            error = QString::fromUtf8(msg ? msg : sqlite3_errmsg(db));
+            sqlite3_free(msg);
+            return false;
+        }
+        return true;
+    };
+    // BEGIN IMMEDIATE takes the write lock at once, so two programs starting
+    // together on one folder do not both try to create the same tables.
+    if (exec("BEGIN IMMEDIATE")) {
+        bool ok = true;
+        for (const QString& s : statements) {
+            if (!exec(s.toUtf8())) {
+                ok = false;
+                break;
+            }
+        }
+        if (ok) {
+            if (!exec("COMMIT")) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        } else {
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+    }
+    sqlite3_close(db);
+    return error;
+}
+
+}  // namespace fd
