@@ -6,8 +6,8 @@
 #include <QDir>
 #include <QTextStream>
 
-#include "browser/MainModule.h"
-#include "browser/frmMain.h"
+#include "window/MainModule.h"
+#include "window/frmMain.h"
 #include "core/ProgramFolder.h"
 #include "platform/Dialogs.h"
 #include "platform/WebEngineBrowser.h"

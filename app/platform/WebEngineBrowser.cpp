@@ -2,9 +2,6 @@
 
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -51,22 +48,6 @@ private:
 constexpr int kPreviewRenderTimeoutMs = 60000;
 
 }  // namespace
-
-DocumentSnapshot parseDocumentSnapshot(const QString& json) {
-    DocumentSnapshot snap;
-    const QJsonDocument doc = QJsonDocument::fromJson(json.toUtf8());
-    if (!doc.isObject()) return snap;
-    const QJsonObject o = doc.object();
-    snap.title = o.value(QLatin1String("title")).toString();
-    snap.isHtml = o.value(QLatin1String("html")).toBool();
-    const QJsonArray elements = o.value(QLatin1String("e")).toArray();
-    snap.elements.reserve(elements.size());
-    for (const QJsonValue& v : elements) {
-        const QJsonArray a = v.toArray();
-        snap.elements.push_back({a.at(0).toString(), a.at(1).toString(), a.at(2).toString()});
-    }
-    return snap;
-}
 
 const QString& WebEngineBrowser::snapshotScript() {
     // Title and, for every element in document order, nodeName, name and

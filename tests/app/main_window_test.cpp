@@ -17,9 +17,9 @@
 #include <QTimer>
 
 #include "browser/BrowserLogic.h"
-#include "browser/MainModule.h"
-#include "browser/frmAbout.h"
-#include "browser/frmMain.h"
+#include "window/MainModule.h"
+#include "window/frmAbout.h"
+#include "window/frmMain.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"

@@ -1,7 +1,7 @@
 // The main window's layout rules at a few sizes, in twips.
 #include <gtest/gtest.h>
 
-#include "browser/WindowLayout.h"
+#include "window/WindowLayout.h"
 
 using namespace fd;
 

@@ -22,7 +22,7 @@
 
 #include "LocalHttpServer.h"
 #include "browser/BrowserLogic.h"
-#include "browser/frmMain.h"
+#include "window/frmMain.h"
 #include "platform/WebEngineBrowser.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"

@@ -16,7 +16,7 @@
 
 #include "browser/BrowserLogic.h"
 #include "browser/PageDetailsTab.h"
-#include "browser/frmMain.h"
+#include "window/frmMain.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"

@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "browser/MainModule.h"
-#include "browser/frmMain.h"
+#include "window/MainModule.h"
+#include "window/frmMain.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"

@@ -13,8 +13,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "browser/MainModule.h"
-#include "browser/frmMain.h"
+#include "window/MainModule.h"
+#include "window/frmMain.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"

@@ -7,8 +7,8 @@
 #include <QComboBox>
 #include <QUrl>
 
-#include "browser/MainModule.h"
-#include "browser/frmMain.h"
+#include "window/MainModule.h"
+#include "window/frmMain.h"
 #include "sitemap/SiteMap.h"
 #include "sites/SiteDirectoryTree.h"
 #include "support/FakeBrowser.h"

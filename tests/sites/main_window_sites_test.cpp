@@ -15,7 +15,7 @@
 #include <QUrl>
 #include <memory>
 
-#include "browser/frmMain.h"
+#include "window/frmMain.h"
 #include "sites/SiteDirectoryTree.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeDialogs.h"

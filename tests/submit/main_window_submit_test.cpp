@@ -11,7 +11,7 @@
 #include <QTreeWidget>
 #include <memory>
 
-#include "browser/frmMain.h"
+#include "window/frmMain.h"
 #include "submit/EngineListView.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeDialogs.h"

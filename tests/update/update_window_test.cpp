@@ -8,8 +8,8 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
-#include "browser/MainModule.h"
-#include "browser/frmMain.h"
+#include "window/MainModule.h"
+#include "window/frmMain.h"
 #include "reports/Upload.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeDialogs.h"

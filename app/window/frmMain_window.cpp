@@ -15,7 +15,7 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "BrowserLogic.h"
+#include "browser/BrowserLogic.h"
 #include "WindowLayout.h"
 #include "frmAbout.h"
 #include "frmMain.h"

@@ -14,9 +14,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "BrowserLogic.h"
+#include "browser/BrowserLogic.h"
 #include "NavigationPictures.h"
-#include "PageDetailsTab.h"
+#include "browser/PageDetailsTab.h"
 #include "core/AppError.h"
 #include "frmMain.h"
 
