@@ -2,53 +2,16 @@
 
 #include <listcaster/ctlRowporter.h>
 
-#include <QFile>
 #include <QHeaderView>
-#include <QLocale>
 #include <QResizeEvent>
 #include <QTreeWidget>
 #include <cmath>
 
+#include "ReportFiles.h"
 #include "core/AppError.h"
 #include "platform/PrintListView.h"
 
 namespace fd {
-
-namespace {
-
-// The rows of a report query; a query that could not run fails here, on
-// the first use of its result.
-RecordsetPtr runReport(const Globals& g, const QString& sql) {
-    RecordsetPtr rs = g.gDB->fnSQL_RS(sql);
-    if (!rs)
-        throw AppError(91, QStringLiteral("Object variable or With block variable not set"),
-                       QStringLiteral("Farrowdale"));
-    return rs;
-}
-
-// Creates (or empties) the report file and writes its header line.
-void openReportFile(QFile& file, const QByteArray& header) {
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(header) < 0)
-        throw AppError(err::kPermissionDenied,
-                       QStringLiteral("Permission denied: ") + file.errorString(),
-                       QStringLiteral("Farrowdale"));
-}
-
-void writeLine(QFile& file, const QByteArray& line) {
-    if (file.write(line) < 0)
-        throw AppError(err::kPermissionDenied, file.errorString(), QStringLiteral("Farrowdale"));
-}
-
-// The date as a list shows a date value: the short date, and the time when
-// there is one.
-QString listDate(const QDateTime& dt) {
-    if (!dt.isValid()) return {};
-    const QLocale locale;
-    if (dt.time() == QTime(0, 0)) return locale.toString(dt.date(), QLocale::ShortFormat);
-    return locale.toString(dt, QLocale::ShortFormat);
-}
-
-}  // namespace
 
 ReportPreview::ReportPreview(Globals& g, ReportFilterSource filter, const QString& listName,
                              const QStringList& columns, const char* fileName, QWidget* parent)
@@ -110,12 +73,8 @@ void ReportPreview::sortByColumn(int column) {
 
 frmChangeRequestPreview::frmChangeRequestPreview(Globals& g, Dialogs& dialogs,
                                                  ReportFilterSource filter, QWidget* parent)
-    : ReportPreview(
-          g, std::move(filter), QStringLiteral("lvwChangeRequestReport"),
-          {QStringLiteral("Date"), QStringLiteral("Root Web Site"), QStringLiteral("Web Page"),
-           QStringLiteral("Page Title"), QStringLiteral("Description"), QStringLiteral("Keywords"),
-           QStringLiteral("Revisit"), QStringLiteral("Author")},
-          kChangeLogFile, parent),
+    : ReportPreview(g, std::move(filter), QStringLiteral("lvwChangeRequestReport"),
+                    changeRequestListColumns(), kChangeLogFile, parent),
       dialogs_(dialogs) {
     setObjectName(QStringLiteral("frmChangeRequestPreview"));
     setWindowTitle(QStringLiteral("Report Preview"));
@@ -125,26 +84,14 @@ frmChangeRequestPreview::frmChangeRequestPreview(Globals& g, Dialogs& dialogs,
 void frmChangeRequestPreview::populateChangeRequestPreview() {
     const bool ok = leaveOnError(*g_.errorLog, QStringLiteral("populateChangeRequestPreview"), [&] {
         list_->clear();
-        RecordsetPtr rs = runReport(g_, changeRequestQuery(filter_()));
-        QFile file(reportFile());
-        openReportFile(file, changeLogHeader());
-        ctlRowporter_->setVisible(!rs->eof());
-        for (; !rs->eof(); rs->moveNext()) {
-            ChangeRequestRow r;
-            r.date = storedDate(rs->field(QStringLiteral("SubmissionDate")));
-            r.root = rs->field(QStringLiteral("RootWebSite"));
-            r.webPage = rs->field(QStringLiteral("WebPage"));
-            r.title = rs->field(QStringLiteral("PageTitle"));
-            r.revisit = rs->field(QStringLiteral("Revisit"));
-            r.author = rs->field(QStringLiteral("Author"));
-            r.description = rs->field(QStringLiteral("Description"));
-            r.keywords = rs->field(QStringLiteral("Keywords"));
-            auto* item = new QTreeWidgetItem(
-                QStringList{listDate(r.date), r.root, pageWithoutRoot(r.webPage, r.root), r.title,
-                            r.description, r.keywords, r.revisit, r.author});
+        const std::vector<ChangeRequestRow> rows = readChangeRequests(*g_.gDB, filter_());
+        ReportFileWriter file(reportFile(), changeLogHeader());
+        ctlRowporter_->setVisible(!rows.empty());
+        for (const ChangeRequestRow& r : rows) {
+            auto* item = new QTreeWidgetItem(changeRequestListRow(r));
             item->setData(0, Qt::UserRole, r.date);
             list_->addTopLevelItem(item);
-            writeLine(file, changeLogLine(r));
+            file.writeLine(changeLogLine(r));
         }
         file.close();
         if (sorted_) list_->sortItems(sortColumn_, sortOrder_);
@@ -172,10 +119,8 @@ void frmChangeRequestPreview::layoutWindow(int innerWidth, int innerHeight) {
 
 frmSubmissionReport::frmSubmissionReport(Globals& g, ReportFilterSource filter,
                                          std::function<PrinterDevice*()> printer, QWidget* parent)
-    : ReportPreview(
-          g, std::move(filter), QStringLiteral("lvwSubmissionReport"),
-          {QStringLiteral("Date"), QStringLiteral("Search Engine"), QStringLiteral("Web Page")},
-          kSubmissionLogFile, parent),
+    : ReportPreview(g, std::move(filter), QStringLiteral("lvwSubmissionReport"),
+                    submissionListColumns(), kSubmissionLogFile, parent),
       printer_(std::move(printer)) {
     setObjectName(QStringLiteral("frmSubmissionReport"));
     setWindowTitle(QStringLiteral("Web Site Submission Report"));
@@ -195,22 +140,14 @@ frmSubmissionReport::frmSubmissionReport(Globals& g, ReportFilterSource filter,
 void frmSubmissionReport::populateSubmissionPreview() {
     leaveOnError(*g_.errorLog, QStringLiteral("populateSubmissionPreview"), [&] {
         list_->clear();
-        RecordsetPtr rs = runReport(g_, submissionQuery(filter_()));
-        QFile file(reportFile());
-        openReportFile(file, submissionLogHeader());
-        ctlRowporter_->setVisible(!rs->eof());
-        for (; !rs->eof(); rs->moveNext()) {
-            SubmissionRow r;
-            r.date = storedDate(rs->field(QStringLiteral("SubmitDate")));
-            r.engine = rs->field(QStringLiteral("SearchEngineName"));
-            r.baseUrl = rs->field(QStringLiteral("WebSiteBaseURL"));
-            r.pageUrl = rs->field(QStringLiteral("PageURL"));
-            const QString address = submissionPageAddress(r.baseUrl, r.pageUrl);
-            auto* item = new QTreeWidgetItem(
-                QStringList{reportDate(r.date), r.engine, submissionListAddress(address)});
+        const std::vector<SubmissionRow> rows = readSubmissions(*g_.gDB, filter_());
+        ReportFileWriter file(reportFile(), submissionLogHeader());
+        ctlRowporter_->setVisible(!rows.empty());
+        for (const SubmissionRow& r : rows) {
+            auto* item = new QTreeWidgetItem(submissionListRow(r));
             item->setData(0, Qt::UserRole, reportDate(r.date));
             list_->addTopLevelItem(item);
-            writeLine(file, submissionLogLine(r));
+            file.writeLine(submissionLogLine(r));
         }
         file.close();
         if (sorted_) list_->sortItems(sortColumn_, sortOrder_);

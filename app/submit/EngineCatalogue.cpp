@@ -2,6 +2,8 @@
 
 #include <QSet>
 
+#include "core/CADODBAccess.h"
+
 namespace fd {
 
 namespace {
@@ -55,6 +57,15 @@ EngineLists buildEngineLists(Recordset& rows, ErrorSink& sink) {
             append(lists.submission, submissionKeys, e, QStringLiteral("lvwSubmissionList"), sink);
         }
     }
+    return lists;
+}
+
+EngineLists loadEngineLists(const CADODBAccess& db, ErrorSink& sink) {
+    EngineLists lists;
+    leaveOnError(sink, kRoutine, [&] {
+        RecordsetPtr rows = db.query(engineListQuery());
+        lists = buildEngineLists(*rows, sink);
+    });
     return lists;
 }
 

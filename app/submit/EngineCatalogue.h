@@ -10,6 +10,8 @@
 
 namespace fd {
 
+class CADODBAccess;
+
 // One entry of an engine list. The name is the entry's key (unique within a
 // list) and its visible text; the template and the method travel with it.
 struct EngineEntry {
@@ -34,6 +36,10 @@ QString engineListQuery();
 // a list gets no second entry there: that failure is written to sink under
 // "UpdateSearchEngineLists" and the next row is read.
 EngineLists buildEngineLists(Recordset& rows, ErrorSink& sink);
+
+// Runs the catalogue query and builds both lists. A query that fails is
+// written to sink under "UpdateSearchEngineLists" and gives empty lists.
+EngineLists loadEngineLists(const CADODBAccess& db, ErrorSink& sink);
 
 // The error number of a second entry with the same key.
 constexpr long kKeyNotUnique = 35602;

@@ -3,8 +3,6 @@
 #include <QHeaderView>
 #include <QResizeEvent>
 
-#include "core/CADODBAccess.h"
-
 namespace fd {
 
 namespace {
@@ -116,15 +114,11 @@ void EngineListView::applyColumnWidths() {
 
 void UpdateSearchEngineLists(const CADODBAccess& db, ErrorSink& sink, EngineListView& review,
                              EngineListView& submission) {
-    const QString routine = QStringLiteral("UpdateSearchEngineLists");
     review.clearEntries();
     submission.clearEntries();
-    leaveOnError(sink, routine, [&] {
-        RecordsetPtr rows = db.query(engineListQuery());
-        const EngineLists lists = buildEngineLists(*rows, sink);
-        review.addEntries(lists.review);
-        submission.addEntries(lists.submission);
-    });
+    const EngineLists lists = loadEngineLists(db, sink);
+    review.addEntries(lists.review);
+    submission.addEntries(lists.submission);
 }
 
 }  // namespace fd

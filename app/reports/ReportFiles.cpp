@@ -1,0 +1,109 @@
+#include "ReportFiles.h"
+
+#include <QLocale>
+
+#include "core/AppError.h"
+#include "core/CADODBAccess.h"
+
+namespace fd {
+
+namespace {
+
+// The rows of a report query; a query that could not run fails here, on
+// the first use of its result.
+RecordsetPtr runReport(const CADODBAccess& db, const QString& sql) {
+    RecordsetPtr rs = db.fnSQL_RS(sql);
+    if (!rs)
+        throw AppError(91, QStringLiteral("Object variable or With block variable not set"),
+                       QStringLiteral("Farrowdale"));
+    return rs;
+}
+
+}  // namespace
+
+std::vector<ChangeRequestRow> readChangeRequests(const CADODBAccess& db, const ReportFilter& f) {
+    std::vector<ChangeRequestRow> rows;
+    RecordsetPtr rs = runReport(db, changeRequestQuery(f));
+    for (; !rs->eof(); rs->moveNext()) {
+        ChangeRequestRow r;
+        r.date = storedDate(rs->field(QStringLiteral("SubmissionDate")));
+        r.root = rs->field(QStringLiteral("RootWebSite"));
+        r.webPage = rs->field(QStringLiteral("WebPage"));
+        r.title = rs->field(QStringLiteral("PageTitle"));
+        r.revisit = rs->field(QStringLiteral("Revisit"));
+        r.author = rs->field(QStringLiteral("Author"));
+        r.description = rs->field(QStringLiteral("Description"));
+        r.keywords = rs->field(QStringLiteral("Keywords"));
+        rows.push_back(std::move(r));
+    }
+    return rows;
+}
+
+std::vector<SubmissionRow> readSubmissions(const CADODBAccess& db, const ReportFilter& f) {
+    std::vector<SubmissionRow> rows;
+    RecordsetPtr rs = runReport(db, submissionQuery(f));
+    for (; !rs->eof(); rs->moveNext()) {
+        SubmissionRow r;
+        r.date = storedDate(rs->field(QStringLiteral("SubmitDate")));
+        r.engine = rs->field(QStringLiteral("SearchEngineName"));
+        r.baseUrl = rs->field(QStringLiteral("WebSiteBaseURL"));
+        r.pageUrl = rs->field(QStringLiteral("PageURL"));
+        rows.push_back(std::move(r));
+    }
+    return rows;
+}
+
+QString listDate(const QDateTime& dt) {
+    if (!dt.isValid()) return {};
+    const QLocale locale;
+    if (dt.time() == QTime(0, 0)) return locale.toString(dt.date(), QLocale::ShortFormat);
+    return locale.toString(dt, QLocale::ShortFormat);
+}
+
+QStringList changeRequestListColumns() {
+    return {QStringLiteral("Date"),        QStringLiteral("Root Web Site"),
+            QStringLiteral("Web Page"),    QStringLiteral("Page Title"),
+            QStringLiteral("Description"), QStringLiteral("Keywords"),
+            QStringLiteral("Revisit"),     QStringLiteral("Author")};
+}
+
+QStringList changeRequestListRow(const ChangeRequestRow& r) {
+    return {listDate(r.date), r.root,        pageWithoutRoot(r.webPage, r.root),
+            r.title,          r.description, r.keywords,
+            r.revisit,        r.author};
+}
+
+QStringList submissionListColumns() {
+    return {QStringLiteral("Date"), QStringLiteral("Search Engine"), QStringLiteral("Web Page")};
+}
+
+QStringList submissionListRow(const SubmissionRow& r) {
+    return {reportDate(r.date), r.engine,
+            submissionListAddress(submissionPageAddress(r.baseUrl, r.pageUrl))};
+}
+
+QByteArray changeLogBytes(const std::vector<ChangeRequestRow>& rows) {
+    QByteArray bytes = changeLogHeader();
+    for (const ChangeRequestRow& r : rows) bytes += changeLogLine(r);
+    return bytes;
+}
+
+QByteArray submissionLogBytes(const std::vector<SubmissionRow>& rows) {
+    QByteArray bytes = submissionLogHeader();
+    for (const SubmissionRow& r : rows) bytes += submissionLogLine(r);
+    return bytes;
+}
+
+ReportFileWriter::ReportFileWriter(const QString& path, const QByteArray& header) : file_(path) {
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate) || file_.write(header) < 0)
+        throw AppError(err::kPermissionDenied,
+                       QStringLiteral("Permission denied: ") + file_.errorString(),
+                       QStringLiteral("Farrowdale"));
+}
+
+void ReportFileWriter::writeLine(const QByteArray& line) {
+    if (file_.write(line) < 0)
+        throw AppError(err::kPermissionDenied, file_.errorString(), QStringLiteral("Farrowdale"));
+}
+
+}  // namespace fd

@@ -1,0 +1,51 @@
+#pragma once
+// The two reports' rows read from the database, the texts their preview lists
+// show, and their report files: what the report windows and any caller without
+// a window share.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "ReportLogic.h"
+
+namespace fd {
+
+class CADODBAccess;
+
+// Runs the report query for the filter and reads every row. Throws AppError
+// (91) when the query could not run.
+std::vector<ChangeRequestRow> readChangeRequests(const CADODBAccess& db, const ReportFilter& f);
+std::vector<SubmissionRow> readSubmissions(const CADODBAccess& db, const ReportFilter& f);
+
+// The date as a list shows a date value: the short date of the user's
+// locale, with the time when there is one.
+QString listDate(const QDateTime& dt);
+
+// The preview lists' column captions and the texts of one row.
+QStringList changeRequestListColumns();
+QStringList changeRequestListRow(const ChangeRequestRow& r);
+QStringList submissionListColumns();
+QStringList submissionListRow(const SubmissionRow& r);
+
+// The whole report file: the header line, then one line per row.
+QByteArray changeLogBytes(const std::vector<ChangeRequestRow>& rows);
+QByteArray submissionLogBytes(const std::vector<SubmissionRow>& rows);
+
+// A report file written line by line: created (or emptied) with its header
+// line on construction. Throws AppError (70, permission denied) when the file
+// cannot be created or a line cannot be written.
+class ReportFileWriter {
+public:
+    ReportFileWriter(const QString& path, const QByteArray& header);
+    void writeLine(const QByteArray& line);
+    void close() { file_.close(); }
+
+private:
+    QFile file_;
+};
+
+}  // namespace fd
