@@ -22,32 +22,38 @@ RecordsetPtr runReport(const CADODBAccess& db, const QString& sql) {
 }  // namespace
 
 std::vector<ChangeRequestRow> readChangeRequests(const CADODBAccess& db, const ReportFilter& f) {
+    return changeRequestRows(*runReport(db, changeRequestQuery(f)));
+}
+
+std::vector<SubmissionRow> readSubmissions(const CADODBAccess& db, const ReportFilter& f) {
+    return submissionRows(*runReport(db, submissionQuery(f)));
+}
+
+std::vector<ChangeRequestRow> changeRequestRows(Recordset& rs) {
     std::vector<ChangeRequestRow> rows;
-    RecordsetPtr rs = runReport(db, changeRequestQuery(f));
-    for (; !rs->eof(); rs->moveNext()) {
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
         ChangeRequestRow r;
-        r.date = storedDate(rs->field(QStringLiteral("SubmissionDate")));
-        r.root = rs->field(QStringLiteral("RootWebSite"));
-        r.webPage = rs->field(QStringLiteral("WebPage"));
-        r.title = rs->field(QStringLiteral("PageTitle"));
-        r.revisit = rs->field(QStringLiteral("Revisit"));
-        r.author = rs->field(QStringLiteral("Author"));
-        r.description = rs->field(QStringLiteral("Description"));
-        r.keywords = rs->field(QStringLiteral("Keywords"));
+        r.date = storedDate(rs.field(QStringLiteral("SubmissionDate")));
+        r.root = rs.field(QStringLiteral("RootWebSite"));
+        r.webPage = rs.field(QStringLiteral("WebPage"));
+        r.title = rs.field(QStringLiteral("PageTitle"));
+        r.revisit = rs.field(QStringLiteral("Revisit"));
+        r.author = rs.field(QStringLiteral("Author"));
+        r.description = rs.field(QStringLiteral("Description"));
+        r.keywords = rs.field(QStringLiteral("Keywords"));
         rows.push_back(std::move(r));
     }
     return rows;
 }
 
-std::vector<SubmissionRow> readSubmissions(const CADODBAccess& db, const ReportFilter& f) {
+std::vector<SubmissionRow> submissionRows(Recordset& rs) {
     std::vector<SubmissionRow> rows;
-    RecordsetPtr rs = runReport(db, submissionQuery(f));
-    for (; !rs->eof(); rs->moveNext()) {
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
         SubmissionRow r;
-        r.date = storedDate(rs->field(QStringLiteral("SubmitDate")));
-        r.engine = rs->field(QStringLiteral("SearchEngineName"));
-        r.baseUrl = rs->field(QStringLiteral("WebSiteBaseURL"));
-        r.pageUrl = rs->field(QStringLiteral("PageURL"));
+        r.date = storedDate(rs.field(QStringLiteral("SubmitDate")));
+        r.engine = rs.field(QStringLiteral("SearchEngineName"));
+        r.baseUrl = rs.field(QStringLiteral("WebSiteBaseURL"));
+        r.pageUrl = rs.field(QStringLiteral("PageURL"));
         rows.push_back(std::move(r));
     }
     return rows;

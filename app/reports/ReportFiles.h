@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ReportLogic.h"
+#include "core/Recordset.h"
 
 namespace fd {
 
@@ -20,6 +21,9 @@ class CADODBAccess;
 // (91) when the query could not run.
 std::vector<ChangeRequestRow> readChangeRequests(const CADODBAccess& db, const ReportFilter& f);
 std::vector<SubmissionRow> readSubmissions(const CADODBAccess& db, const ReportFilter& f);
+// The rows of a report query's answer (changeRequestQuery, submissionQuery).
+std::vector<ChangeRequestRow> changeRequestRows(Recordset& rs);
+std::vector<SubmissionRow> submissionRows(Recordset& rs);
 
 // The date as a list shows a date value: the short date of the user's
 // locale, with the time when there is one.

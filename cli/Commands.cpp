@@ -1,0 +1,82 @@
+// The command list: names, usage lines, help texts and options.
+#include "Cli.h"
+
+namespace fd::cli {
+
+namespace {
+
+QCommandLineOption option(const QString& name, const QString& description,
+                          const QString& valueName = QString()) {
+    return QCommandLineOption(name, description, valueName);
+}
+
+}  // namespace
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> list = {
+        {QStringLiteral("sites"),
+         QStringLiteral("[--json]"),
+         QStringLiteral("List the web sites and their root URLs."),
+         QStringLiteral("Lists every web site in the order of the Configuration tab's site box, "
+                        "each with its root URLs. Text: one line per root URL, the site's name "
+                        "and the URL separated by a tab (a site without a root URL has a line of "
+                        "its own)."),
+         {jsonOption()},
+         sitesCommand},
+        {QStringLiteral("pages import"),
+         QStringLiteral("FILE --site NAME"),
+         QStringLiteral("Replace a site's page list with a page-list file."),
+         QStringLiteral(
+             "Reads FILE (a .wsr or .txt page list, one page per line) and makes it the site's "
+             "page list, as importing it in the window and closing the window does: the list is "
+             "saved in the program folder under the site's list name and the site remembers it. "
+             "The window shows it the next time the site is chosen."),
+         {siteOption()},
+         pagesImportCommand},
+        {QStringLiteral("pages list"),
+         QStringLiteral("--site NAME [--root URL] [--json]"),
+         QStringLiteral("List the pages of a site's page list."),
+         QStringLiteral("Prints the pages of the site's page list, one full address (root URL and "
+                        "page) per line."),
+         {siteOption(), rootOption(), jsonOption()},
+         pagesListCommand},
+        {QStringLiteral("sitemap"),
+         QStringLiteral("--site NAME [--root URL] [--html] --out DIR"),
+         QStringLiteral("Write a site's site map."),
+         QStringLiteral("Writes the site map of the site's page list into DIR, built as the "
+                        "Tools menu builds it: sitemap.htm, an HTML page of links. An existing "
+                        "file is replaced whole or not at all."),
+         {siteOption(), rootOption(),
+          option(QStringLiteral("html"), QStringLiteral("The HTML site map (the default).")),
+          option(QStringLiteral("out"), QStringLiteral("The folder to write into (must exist)."),
+                 QStringLiteral("DIR"))},
+         sitemapCommand},
+        {QStringLiteral("report"),
+         QStringLiteral("changes|submissions --from DATE --to DATE [--site NAME] --out FILE.txt"),
+         QStringLiteral("Write the change-request or the submission report."),
+         QStringLiteral(
+             "Writes the report the report dialog writes for the date range (and the site's root "
+             "URLs with --site): FILE.txt receives the report file's text, fields separated by "
+             "\"|\". DATE is 2026-12-07 (from the start, or to the end, of that day) or "
+             "2026-12-07T14:05[:00]."),
+         {option(QStringLiteral("from"), QStringLiteral("The first date of the range."),
+                 QStringLiteral("DATE")),
+          option(QStringLiteral("to"), QStringLiteral("The last date of the range."),
+                 QStringLiteral("DATE")),
+          siteOption(),
+          option(QStringLiteral("out"), QStringLiteral("The file to write."),
+                 QStringLiteral("FILE"))},
+         reportCommand},
+        {QStringLiteral("update-catalogue"),
+         QString(),
+         QStringLiteral("Bring the search-engine catalogue up to date."),
+         QStringLiteral("Asks the update server named in the database for the statements that "
+                        "bring the search-engine catalogue up to date and applies them in one "
+                        "transaction, as Support > Update Search Engine List does."),
+         {},
+         updateCatalogueCommand},
+    };
+    return list;
+}
+
+}  // namespace fd::cli

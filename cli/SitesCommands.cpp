@@ -1,0 +1,96 @@
+// sites, pages import, pages list and sitemap.
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include "Cli.h"
+#include "sitemap/SiteMap.h"
+#include "sites/PageList.h"
+
+namespace fd::cli {
+
+namespace {
+
+// The pages of the site's list: the file the site last had open, read as the
+// window reads it when the site is chosen. No list yet is an empty list.
+QStringList sitePages(Invocation& in, const sites::SiteRecord& site) {
+    const QString file = sites::readLastListFile(*in.globals().gDB, site.id);
+    if (file.isEmpty()) return {};
+    return sites::readPageListFile(file);
+}
+
+}  // namespace
+
+int sitesCommand(Invocation& in) {
+    in.positional(0, {});
+    const std::vector<sites::SiteRecord> list = sites::readSites(*in.globals().gDB);
+    if (in.isSet(QStringLiteral("json"))) {
+        QJsonArray array;
+        for (const sites::SiteRecord& s : list) {
+            QJsonArray roots;
+            for (const sites::RootRecord& r : s.roots) roots.append(r.url);
+            array.append(QJsonObject{{QStringLiteral("name"), s.name},
+                                     {QStringLiteral("id"), s.id},
+                                     {QStringLiteral("roots"), roots}});
+        }
+        in.outJson(QJsonDocument(array));
+        return kOk;
+    }
+    QString text;
+    for (const sites::SiteRecord& s : list) {
+        if (s.roots.empty()) text += s.name + u'\n';
+        for (const sites::RootRecord& r : s.roots) text += s.name + u'\t' + r.url + u'\n';
+    }
+    in.out(text);
+    return kOk;
+}
+
+int pagesImportCommand(Invocation& in) {
+    const QString file = in.positional(1, QStringLiteral("FILE")).first();
+    const sites::SiteRecord site = in.site();
+    // As in the window, a list belongs under a root URL.
+    in.root(site);
+    const QStringList pages = sites::readPageListFile(file);
+    const QString saved =
+        sites::saveSitePageList(*in.globals().gDB, in.globals().programFolder, site, pages);
+    in.note(QStringLiteral("%1 pages imported into %2").arg(pages.size()).arg(saved));
+    return kOk;
+}
+
+int pagesListCommand(Invocation& in) {
+    in.positional(0, {});
+    const sites::SiteRecord site = in.site();
+    const sites::RootRecord root = in.root(site);
+    const QStringList pages = sitePages(in, site);
+    if (in.isSet(QStringLiteral("json"))) {
+        QJsonArray array;
+        for (const QString& p : pages)
+            array.append(
+                QJsonObject{{QStringLiteral("page"), p}, {QStringLiteral("url"), root.url + p}});
+        in.outJson(QJsonDocument(array));
+        return kOk;
+    }
+    QString text;
+    for (const QString& p : pages) text += root.url + p + u'\n';
+    in.out(text);
+    return kOk;
+}
+
+int sitemapCommand(Invocation& in) {
+    in.positional(0, {});
+    const QString outDir = in.required(QStringLiteral("out"));
+    if (!QFileInfo(outDir).isDir())
+        fail(QStringLiteral("the folder %1 does not exist").arg(outDir));
+    const sites::SiteRecord site = in.site();
+    const sites::RootRecord root = in.root(site);
+    const QStringList pages = sitePages(in, site);
+    if (pages.isEmpty())
+        fail(QStringLiteral("the site '%1' has no pages in its list").arg(site.name));
+    const QString path = QDir(outDir).filePath(QStringLiteral("sitemap.htm"));
+    writeFileWhole(path, siteMapFileBytes(buildSiteMapHtml(root.url, site.name, pages)));
+    in.out(QDir::toNativeSeparators(path) + u'\n');
+    return kOk;
+}
+
+}  // namespace fd::cli

@@ -1,0 +1,387 @@
+// farrowdale-cli run as a separate process on real program folders: bad
+// usage, the program folder, the database shared and locked, and each
+// command's output read back (JSON parsed, files compared with what the
+// window's own code writes).
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "CliRun.h"
+#include "core/ProgramFolder.h"
+#include "reports/ReportPreviews.h"
+#include "sites/PageList.h"
+#include "sites/SiteRecords.h"
+#include "support/FakeDialogs.h"
+#include "support/PeerProcess.h"
+#include "support/TestFolder.h"
+
+using namespace fd;
+using test::Cli;
+using test::CliResult;
+
+namespace {
+
+QJsonArray jsonArray(const CliResult& r) {
+    QJsonParseError e;
+    const QJsonDocument doc = QJsonDocument::fromJson(r.out.toUtf8(), &e);
+    EXPECT_EQ(e.error, QJsonParseError::NoError) << r.out.toStdString();
+    return doc.array();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// A program folder with three sites, entered in an order their names do not
+// sort in: "Zeta" with two root URLs, "alpha" with one, "Beta" with none.
+class CliFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        addSite("Zeta", {"http://zeta.example/", "http://www.zeta.example/"});
+        addSite("alpha", {"http://alpha.example/"});
+        addSite("Beta", {});
+    }
+    void addSite(const char* name, const QStringList& roots) {
+        folder.exec(QStringLiteral("INSERT INTO WebSites (WebSiteGenericName) VALUES ('%1')")
+                        .arg(QString::fromUtf8(name)));
+        const QString id = folder.scalar("SELECT max(WebSiteID) FROM WebSites");
+        for (const QString& r : roots)
+            folder.exec(QStringLiteral("INSERT INTO WebSiteNames (WebSiteID, WebSiteBaseURL, "
+                                       "WebSiteEmailAddress, WebSiteSubmitterName, CountryCode, "
+                                       "Industry) VALUES (%1, '%2', 'me@example.org', 'Me', "
+                                       "'GB', 'Software')")
+                            .arg(id, r));
+    }
+    test::TestFolder folder;
+    Cli cli{folder.path()};
+};
+
+}  // namespace
+
+TEST(CliUsage, BadUsageExitsTwoAndSaysWhyOnStderr) {
+    test::TestFolder folder;
+    const Cli cli(folder.path());
+    const struct {
+        QStringList args;
+        const char* says;
+    } cases[] = {
+        {{}, "no command given"},
+        {{"sitez"}, "unknown command 'sitez'"},
+        {{"--frobnicate", "sites"}, "unknown option '--frobnicate'"},
+        {{"sites", "--frobnicate"}, "Unknown option 'frobnicate'"},
+        {{"sites", "extra"}, "unexpected argument 'extra'"},
+        {{"pages"}, "expected one of: import list"},
+        {{"pages", "list"}, "--site is required"},
+        {{"pages", "import", "--site", "x"}, "missing FILE"},
+        {{"sitemap", "--site", "x"}, "--out is required"},
+        {{"report", "weekly", "--from", "2026-01-01", "--to", "2026-01-02", "--out", "r.txt"},
+         "unknown report 'weekly'"},
+        {{"report", "changes", "--from", "yesterday", "--to", "2026-01-02", "--out", "r.txt"},
+         "--from: 'yesterday' is not a date"},
+        {{"report", "changes", "--from", "2026-02-01", "--to", "2026-01-02", "--out", "r.txt"},
+         "--to lies before --from"},
+        {{"report", "changes", "--from", "2026-01-01", "--to", "2026-01-02", "--out", "r.pdf"},
+         "--out"},
+    };
+    for (const auto& c : cases) {
+        const CliResult r = cli(c.args);
+        EXPECT_EQ(r.code, 2) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("--help")) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+}
+
+TEST(CliUsage, EveryCommandHasItsOwnHelp) {
+    const CliResult all = test::runCli({"--help"}, test::cliEnvironment(QDir::tempPath()));
+    ASSERT_EQ(all.code, 0);
+    for (const char* name :
+         {"sites", "pages import", "pages list", "sitemap", "report", "update-catalogue"}) {
+        const QString command = QString::fromUtf8(name);
+        EXPECT_TRUE(all.out.contains("  " + command + " ")) << name;
+        const CliResult r = test::runCli(command.split(' ') + QStringList{"--help"},
+                                         test::cliEnvironment(QDir::tempPath()));
+        EXPECT_EQ(r.code, 0) << name;
+        EXPECT_TRUE(r.out.startsWith("Usage: farrowdale-cli [--program-folder DIR] " + command))
+            << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains("--program-folder DIR")) << name;
+        // Help needs no program folder: none of these has one.
+        EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    }
+}
+
+TEST(CliProgramFolder, MissingFolderOrDatabaseFailsAndNothingIsCreated) {
+    QTemporaryDir tmp;
+    const QString missing = tmp.filePath("gone");
+    CliResult r =
+        test::runCli({"--program-folder", missing, "sites"}, test::cliEnvironment(tmp.path()));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("does not exist")) << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(missing));
+
+    // A folder without the database is not seeded either.
+    r = test::runCli({"sites", "--program-folder", tmp.path()}, test::cliEnvironment(tmp.path()));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("no database (QELS.db)")) << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(tmp.filePath("QELS.db")));
+}
+
+TEST(CliProgramFolder, ChosenLikeTheWindowsOptionThenEnvironmentThenDataFolder) {
+    // Three folders, each with a site named after it.
+    QTemporaryDir home;
+    const QString perUser = home.filePath("Farrowdale/Farrowdale");
+    test::TestFolder optionFolder, envFolder;
+    ASSERT_TRUE(prepareProgramFolder(perUser, test::deliveredData()).ok);
+    auto name = [](const QString& folder, const char* site) {
+        CADODBAccess(connectionStringFor(folder))
+            .execute(QStringLiteral("INSERT INTO WebSites (WebSiteGenericName) VALUES ('%1')")
+                         .arg(QString::fromUtf8(site)));
+    };
+    name(optionFolder.path(), "from-option");
+    name(envFolder.path(), "from-environment");
+    name(perUser, "from-data-folder");
+
+    QProcessEnvironment env = test::cliEnvironment(home.path());
+    EXPECT_EQ(test::runCli({"sites"}, env).out, "from-data-folder\n");
+    env.insert("FARROWDALE_HOME", envFolder.path());
+    EXPECT_EQ(test::runCli({"sites"}, env).out, "from-environment\n");
+    EXPECT_EQ(test::runCli({"--program-folder", optionFolder.path(), "sites"}, env).out,
+              "from-option\n");
+}
+
+TEST_F(CliFolder, SitesListInTheConfigurationTabsOrderAsTextAndJson) {
+    // The site box lists the sites in the order its query answers.
+    QStringList order;
+    for (RecordsetPtr rs = folder.globals().gDB->query(sites::selectWebSitesSql()); !rs->eof();
+         rs->moveNext())
+        order << rs->field(QStringLiteral("WebSiteGenericName"));
+
+    const CliResult json = cli({"sites", "--json"});
+    ASSERT_EQ(json.code, 0) << json.err.toStdString();
+    const QJsonArray sites = jsonArray(json);
+    ASSERT_EQ(sites.size(), 3);
+    QStringList names;
+    for (const auto& s : sites) names << s.toObject().value("name").toString();
+    EXPECT_EQ(names, order);
+    for (const auto& s : sites) {
+        const QJsonObject o = s.toObject();
+        const QJsonArray roots = o.value("roots").toArray();
+        if (o.value("name") == "Zeta") {
+            EXPECT_EQ(roots, QJsonArray({"http://zeta.example/", "http://www.zeta.example/"}));
+        }
+        if (o.value("name") == "Beta") {
+            EXPECT_TRUE(roots.isEmpty());
+        }
+        EXPECT_GT(o.value("id").toInteger(), 0);
+    }
+
+    const CliResult text = cli({"sites"});
+    EXPECT_EQ(text.code, 0);
+    EXPECT_TRUE(text.out.contains("Zeta\thttp://zeta.example/\nZeta\thttp://www.zeta.example/\n"));
+    EXPECT_TRUE(text.out.contains("alpha\thttp://alpha.example/\n"));
+    EXPECT_TRUE(text.out.contains("Beta\n"));
+}
+
+TEST_F(CliFolder, PagesImportSavesTheListWhereTheWindowKeepsItAndListsItBack) {
+    QTemporaryDir tmp;
+    const QString file = tmp.filePath("pages.txt");
+    writeFile(file, "/index.html\r\n\r\n/a b.html\n/index.html\r\n/docs/x.pdf\r\n");
+
+    CliResult r = cli({"pages", "import", file, "--site", "Zeta"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const auto all = sites::readSites(*folder.globals().gDB);
+    const auto zeta = *sites::findSite(all, "Zeta");
+    const QString saved =
+        QDir(folder.path()).filePath(sites::listFileName(zeta.index, QStringLiteral("Zeta")));
+    EXPECT_EQ(folder.scalar(QStringLiteral("SELECT LastListFile FROM WebSites WHERE "
+                                           "WebSiteID = %1")
+                                .arg(zeta.id)),
+              saved);
+    const QStringList pages = {"/index.html", "/a b.html", "/index.html", "/docs/x.pdf"};
+    EXPECT_EQ(test::readFile(saved), sites::formatPageList(pages));
+
+    r = cli({"pages", "list", "--site", "Zeta", "--json"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonArray listed = jsonArray(r);
+    ASSERT_EQ(listed.size(), 4);
+    EXPECT_EQ(listed[1].toObject().value("page"), "/a b.html");
+    EXPECT_EQ(listed[1].toObject().value("url"), "http://zeta.example//a b.html");
+    r = cli({"pages", "list", "--site", "Zeta", "--root", "http://www.zeta.example/"});
+    EXPECT_EQ(r.out.split('\n').first(), "http://www.zeta.example//index.html");
+
+    // What cannot be imported leaves the list as it was.
+    const struct {
+        QStringList args;
+        const char* says;
+    } refused[] = {
+        {{"pages", "import", tmp.filePath("none.txt"), "--site", "Zeta"}, "File not found"},
+        {{"pages", "import", file, "--site", "Nowhere"}, "there is no site named 'Nowhere'"},
+        {{"pages", "import", file, "--site", "Beta"}, "has no root URL"},
+        {{"pages", "list", "--site", "Zeta", "--root", "http://other/"}, "is not a root URL"},
+    };
+    for (const auto& c : refused) {
+        r = cli(c.args);
+        EXPECT_EQ(r.code, 1) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
+    }
+    EXPECT_EQ(test::readFile(saved), sites::formatPageList(pages));
+}
+
+TEST_F(CliFolder, SitemapWritesTheSiteMapPageOfTheList) {
+    QTemporaryDir tmp;
+    writeFile(tmp.filePath("p.txt"), "/a.html\r\n/robots.txt\r\n/b&c.html\r\n");
+    ASSERT_EQ(cli({"pages", "import", tmp.filePath("p.txt"), "--site", "alpha"}).code, 0);
+    const QString out = tmp.filePath("out");
+    QDir().mkpath(out);
+
+    const CliResult r = cli({"sitemap", "--site", "alpha", "--out", out});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QString page = QString::fromUtf8(test::readFile(QDir(out).filePath("sitemap.htm")));
+    EXPECT_TRUE(page.contains("<a href=\"http://alpha.example/\">alpha</a>"));
+    EXPECT_TRUE(page.contains("<a href=\"http://alpha.example//a.html\">a.html</a>"));
+    EXPECT_TRUE(page.contains("<a href=\"http://alpha.example//b&amp;c.html\">b&amp;c.html</a>"));
+    EXPECT_FALSE(page.contains("robots.txt"));
+
+    EXPECT_EQ(cli({"sitemap", "--site", "alpha", "--out", tmp.filePath("missing")}).code, 1);
+    const CliResult empty = cli({"sitemap", "--site", "Zeta", "--out", out});
+    EXPECT_EQ(empty.code, 1);
+    EXPECT_TRUE(empty.err.contains("no pages")) << empty.err.toStdString();
+}
+
+TEST_F(CliFolder, ReportsAreTheFilesTheReportWindowsWrite) {
+    auto change = [this](const char* date, const QString& root, const char* page) {
+        folder.exec(QStringLiteral("INSERT INTO WebPageUpdateRequests (SubmissionDate, WebSiteID, "
+                                   "RootWebSite, WebPage, PageTitle, Revisit, Author, "
+                                   "Description, Keywords) VALUES ('%1', 1, '%2', '%3', "
+                                   "'T|1', '7 days', 'Ann', 'D', 'k')")
+                        .arg(QString::fromUtf8(date), root, QString::fromUtf8(page)));
+    };
+    change("2026-03-01 00:00:00", "http://zeta.example/", "http://zeta.example/a.html");
+    change("2026-03-31 23:30:00", "http://www.zeta.example/", "http://www.zeta.example/b.html");
+    change("2026-03-15 10:00:00", "http://alpha.example/", "http://alpha.example/c.html");
+    change("2026-04-01 00:00:00", "http://zeta.example/", "http://zeta.example/late.html");
+    folder.exec("INSERT INTO SearchEngines (SearchEngineID, SearchEngineName) VALUES (900, 'Eng')");
+    folder.exec("INSERT INTO WebSitePages (WebSiteID, PageURL) VALUES (1, '/a.html')");
+    for (const char* date : {"2026-03-02 08:00:00", "2026-02-28 08:00:00"})
+        folder.exec(QStringLiteral("INSERT INTO Submissions (SubmitDate, WebSiteID, "
+                                   "WebSiteNameID, WebSitePageID, SearchEngineID) VALUES ('%1', "
+                                   "1, 1, 1, 900)")
+                        .arg(QString::fromUtf8(date)));
+
+    // The report windows over the same range (whole days) and the site's roots.
+    ReportFilter filter{QDateTime(QDate(2026, 3, 1), QTime(0, 0)),
+                        QDateTime(QDate(2026, 3, 31), QTime(23, 59, 59)),
+                        {}};
+    test::FakeDialogs dialogs;
+    auto windowFile = [&](bool changes) {
+        if (changes) {
+            frmChangeRequestPreview w(folder.globals(), dialogs, [&] { return filter; });
+            w.populateChangeRequestPreview();
+            return test::readFile(w.reportFile());
+        }
+        frmSubmissionReport w(
+            folder.globals(), [&] { return filter; }, nullptr);
+        w.populateSubmissionPreview();
+        return test::readFile(w.reportFile());
+    };
+    QTemporaryDir tmp;
+    const QString out = tmp.filePath("r.txt");
+    const QStringList range = {"--from", "2026-03-01", "--to", "2026-03-31", "--out", out};
+    for (const bool changes : {true, false}) {
+        const QString kind = changes ? "changes" : "submissions";
+        ASSERT_EQ(cli(QStringList{"report", kind} + range).code, 0);
+        const QByteArray all = test::readFile(out);
+        EXPECT_EQ(all, windowFile(changes)) << kind.toStdString();
+
+        ASSERT_EQ(cli(QStringList{"report", kind, "--site", "Zeta"} + range).code, 0);
+        filter.sites = QStringList{"http://zeta.example/", "http://www.zeta.example/"};
+        EXPECT_EQ(test::readFile(out), windowFile(changes)) << kind.toStdString();
+        filter.sites.clear();
+        EXPECT_EQ(all.count("\r\n"), changes ? 4 : 2);  // the header and the rows in range
+    }
+    // A site without a root URL has nothing to report: the header alone.
+    ASSERT_EQ(cli(QStringList{"report", "changes", "--site", "Beta"} + range).code, 0);
+    EXPECT_EQ(test::readFile(out), changeLogHeader());
+}
+
+TEST_F(CliFolder, ALockedDatabaseFailsWithTheReasonAndChangesNothing) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(folder.file("QELS.db")).constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QTemporaryDir tmp;
+    writeFile(tmp.filePath("p.txt"), "/x.html\r\n");
+    for (const QStringList& args :
+         {QStringList{"sites"},
+          QStringList{"pages", "import", tmp.filePath("p.txt"), "--site", "alpha"}}) {
+        const CliResult r = cli(args);
+        EXPECT_EQ(r.code, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("locked")) << r.err.toStdString();
+    }
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    EXPECT_EQ(folder.scalar("SELECT count(*) FROM WebSites WHERE LastListFile IS NOT NULL"), "0");
+}
+
+TEST(CliProgram, LinksNeitherWidgetsNorTheBrowserEngine) {
+    QProcess ldd;
+    ldd.start(QStringLiteral("ldd"), {QStringLiteral(FARROWDALE_CLI)});
+    ASSERT_TRUE(ldd.waitForFinished(30000));
+    const QString libs = QString::fromUtf8(ldd.readAllStandardOutput());
+    ASSERT_TRUE(libs.contains("libQt6Core")) << libs.toStdString();
+    for (const char* lib : {"libQt6Widgets", "libQt6Gui", "libQt6WebEngine", "libQt6PrintSupport",
+                            "libQt6Multimedia", "liblistcaster"})
+        EXPECT_FALSE(libs.contains(QString::fromUtf8(lib))) << lib;
+}
+
+TEST_F(CliFolder, UpdateCatalogueAppliesTheServersAnswerOrSaysWhyNot) {
+    QTemporaryDir served;
+    test::PeerProcess http(QStringLiteral(FARROWDALE_HTTP_SERVER), {served.path(), "120"});
+    ASSERT_TRUE(http.ok());
+    writeFile(served.filePath("good"),
+              "<XML program=\"QELS\" version=\"1\">\r\nINSERT INTO SearchEngines (SearchEngineID, "
+              "SearchEngineName) VALUES (901, \"Newcomer\")\r\n</XML>\r\n");
+    writeFile(served.filePath("refused"), "<html>Not here</html>\r\n");
+    auto serve = [&](const QString& url) {
+        folder.exec(QStringLiteral("UPDATE WebSiteConfiguration SET UpdateURL = '%1'").arg(url));
+    };
+    const QString base = QStringLiteral("http://127.0.0.1:%1/").arg(http.port());
+
+    serve(base + "good");
+    CliResult r = cli({"update-catalogue"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "You now have the latest information.\n");
+    EXPECT_EQ(
+        folder.scalar("SELECT SearchEngineName FROM SearchEngines WHERE SearchEngineID = 901"),
+        "Newcomer");
+    // The request named the catalogue the way the window's does.
+    QString request;
+    while (!request.startsWith("GET /good")) request = http.nextLine();
+    EXPECT_TRUE(request.contains("SearchEngines=")) << request.toStdString();
+    EXPECT_TRUE(request.contains("&ver=1.0.0")) << request.toStdString();
+
+    const QString before = folder.scalar("SELECT count(*) FROM SearchEngines");
+    const struct {
+        QString url;
+        const char* says;
+    } failures[] = {
+        {base + "refused", "Error getting the update. Please try again later."},
+        {QStringLiteral("http://127.0.0.1:9/Update.asp"), "Error connecting."},
+        {QString(), "Database Error. Please contact your administrator."},
+    };
+    for (const auto& f : failures) {
+        serve(f.url);
+        r = cli({"update-catalogue"});
+        EXPECT_EQ(r.code, 1) << f.url.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(f.says))) << r.err.toStdString();
+    }
+    EXPECT_EQ(folder.scalar("SELECT count(*) FROM SearchEngines"), before);
+}
