@@ -28,8 +28,9 @@ const std::vector<Command>& commands() {
          QStringLiteral("Replace a site's page list with a page-list file."),
          QStringLiteral(
              "Reads FILE (a .wsr or .txt page list, one page per line) and makes it the site's "
-             "page list, as importing it in the window and closing the window does: the list is "
-             "saved in the program folder under the site's list name and the site remembers it. "
+             "page list, as importing it in the window and saving the configuration does: the "
+             "list is saved in the program folder under the site's list name and the site "
+             "remembers it. "
              "The window shows it the next time the site is chosen."),
          {siteOption()},
          pagesImportCommand},

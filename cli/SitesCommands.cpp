@@ -50,7 +50,7 @@ int pagesImportCommand(Invocation& in) {
     const QString file = in.positional(1, QStringLiteral("FILE")).first();
     const sites::SiteRecord site = in.site();
     // As in the window, a list belongs under a root URL.
-    in.root(site);
+    if (site.roots.empty()) fail(QStringLiteral("the site '%1' has no root URL").arg(site.name));
     const QStringList pages = sites::readPageListFile(file);
     const QString saved =
         sites::saveSitePageList(*in.globals().gDB, in.globals().programFolder, site, pages);

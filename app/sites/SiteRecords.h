@@ -48,9 +48,10 @@ QString readLastListFile(const CADODBAccess& db, long long webSiteId);
 // as an absolute path.
 QString savedListPath(const QString& programFolder, const SiteRecord& site);
 
-// Replaces the site's list with pages, as importing a list and closing the
-// window does: the list is written to savedListPath (whole or not at all) and
-// the site's row remembers it. Throws AppError on failure.
+// Replaces the site's list with pages, as importing a list and saving the
+// configuration in the window does: the list is written to savedListPath
+// (whole or not at all) and the site's row remembers it. Throws AppError on
+// failure.
 QString saveSitePageList(const CADODBAccess& db, const QString& programFolder,
                          const SiteRecord& site, const QStringList& pages);
 
