@@ -34,10 +34,53 @@ QString escaped(const QString& text) {
 
 }  // namespace
 
+namespace {
+
+char16_t asciiLower(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+}
+
+// True when the lower-cased text holds part (lower case) at position i.
+bool lowerHolds(const char16_t* text, qsizetype size, qsizetype i, const char* part) {
+    for (; *part; ++part, ++i)
+        if (i >= size || asciiLower(text[i]) != char16_t(*part)) return false;
+    return true;
+}
+
+}  // namespace
+
 bool leftOutOfSiteMap(const QString& entry) {
-    const QString lower = entry.toLower();
-    for (const char* part : {"robots.txt", ".asa", "_vti", ".log", ".ico"})
-        if (lower.contains(QLatin1String(part))) return true;
+    const char16_t* text = QStringView(entry).utf16();
+    const qsizetype size = entry.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        // Lower-casing can turn a character outside ASCII into an ASCII
+        // letter; such entries take the plain, slower road.
+        if (text[i] >= 0x80) {
+            const QString lower = entry.toLower();
+            for (const char* part : {"robots.txt", ".asa", "_vti", ".log", ".ico"})
+                if (lower.contains(QLatin1String(part))) return true;
+            return false;
+        }
+    }
+    // One pass over an ASCII entry, no copy: these are checked for every
+    // page of lists that may hold a million.
+    for (qsizetype i = 0; i < size; ++i) {
+        switch (asciiLower(text[i])) {
+            case u'r':
+                if (lowerHolds(text, size, i, "robots.txt")) return true;
+                break;
+            case u'.':
+                if (lowerHolds(text, size, i, ".asa") || lowerHolds(text, size, i, ".log") ||
+                    lowerHolds(text, size, i, ".ico"))
+                    return true;
+                break;
+            case u'_':
+                if (lowerHolds(text, size, i, "_vti")) return true;
+                break;
+            default:
+                break;
+        }
+    }
     return false;
 }
 
@@ -87,6 +130,48 @@ int siteMapRandomValue(QRandomGenerator& generator) {
     return int(std::lround(generator.generateDouble() * 98.0 + 1.0));
 }
 
+QString siteMapTreeMessage(const QStringList& nodes) {
+    if (nodes.isEmpty())
+        return QStringLiteral(
+            "You cannot create a site map until you have opened up a web page list file.");
+    if (nodes.size() < 2)
+        return QStringLiteral(
+            "You need to create a list of webpages first. \r\nGo to the 'Page Details' tab and "
+            "use the 'Add Page to List' button.");
+    return {};
+}
+
+bool wantsSiteMapUpload(const SiteMapServices& s) {
+    return s.dialogs.message(s.parent,
+                             QStringLiteral("Would you like to upload this to Tallowby for them "
+                                            "to help increase hits to this site?"),
+                             kProductName, MsgButtons::YesNo) == MsgAnswer::Yes;
+}
+
+InetTransfer& siteMapTransfer(const SiteMapServices& s) {
+    if (!s.transfer)
+        throw AppError(err::kInvalidProcedureCall, QStringLiteral("No transfer control"),
+                       kProductName);
+    return *s.transfer;
+}
+
+QString siteMapUploadName(const SiteMapServices& s) {
+    const int random = s.randomValue ? s.randomValue() : 1;
+    return QStringLiteral("SM-") + uploadStamp(s.now(), random);
+}
+
+void endSiteMapRun(const AppError& e, const SiteMapServices& s, const QString& routine) {
+    if (e.number() == err::kCannotConnect)
+        s.dialogs.message(
+            s.parent,
+            QStringLiteral("Unable to connect to the Tallowby servers.\r\nPlease try again later."),
+            kProductName);
+    else if (e.number() == err::kTransferBusy)
+        s.dialogs.message(s.parent, QStringLiteral("Please try again later."), kProductName);
+    else if (e.number() != err::kDialogCancelled)
+        logFailure(s.log, routine, e);
+}
+
 namespace {
 
 void writeSiteMap(const QString& path, const QByteArray& bytes) {
@@ -103,18 +188,11 @@ void writeSiteMap(const QString& path, const QByteArray& bytes) {
 void CreateSiteMap_Click(const QStringList& nodes, const QString& siteName,
                          const SiteMapServices& s) {
     auto tell = [&s](const QString& text) { s.dialogs.message(s.parent, text, kProductName); };
-    if (nodes.isEmpty()) {
-        tell(QStringLiteral(
-            "You cannot create a site map until you have opened up a web page list file."));
+    if (const QString problem = siteMapTreeMessage(nodes); !problem.isEmpty()) {
+        tell(problem);
         return;
     }
     const QString root = nodes.first();
-    if (nodes.size() < 2) {
-        tell(
-            QStringLiteral("You need to create a list of webpages first. \r\nGo to the 'Page "
-                           "Details' tab and use the 'Add Page to List' button."));
-        return;
-    }
     const QString html = buildSiteMapHtml(root, siteName, nodes.mid(1));
 
     try {
@@ -133,32 +211,12 @@ void CreateSiteMap_Click(const QStringList& nodes, const QString& siteName,
         writeSiteMap(*path, siteMapFileBytes(html));
         if (s.browser) s.browser->navigate(QUrl::fromLocalFile(*path).toString());
 
-        const MsgAnswer answer = s.dialogs.message(
-            s.parent,
-            QStringLiteral("Would you like to upload this to Tallowby for them to help "
-                           "increase hits to this site?"),
-            kProductName, MsgButtons::YesNo);
-        if (answer != MsgAnswer::Yes) return;
-
-        if (!s.transfer)
-            throw AppError(err::kInvalidProcedureCall, QStringLiteral("No transfer control"),
-                           kProductName);
-        const int random = s.randomValue ? s.randomValue() : 1;
-        runUpload(
-            *s.transfer, s.dialogs, s.log, s.parent, s.uploadTarget,
-            {*path, QStringLiteral("SM-") + uploadStamp(s.now(), random) + QStringLiteral(".htm"),
-             kSiteMapRoutine,
-             QStringLiteral("There was an error trying to connect to the Tallowby "
-                            "website. Please try again later.")});
+        if (!wantsSiteMapUpload(s)) return;
+        runUpload(siteMapTransfer(s), s.dialogs, s.log, s.parent, s.uploadTarget,
+                  {*path, siteMapUploadName(s) + QStringLiteral(".htm"), kSiteMapRoutine,
+                   kSiteMapUploadFailure});
     } catch (const AppError& e) {
-        if (e.number() == err::kCannotConnect)
-            tell(
-                QStringLiteral("Unable to connect to the Tallowby servers.\r\nPlease try "
-                               "again later."));
-        else if (e.number() == err::kTransferBusy)
-            tell(QStringLiteral("Please try again later."));
-        else if (e.number() != err::kDialogCancelled)
-            logFailure(s.log, kSiteMapRoutine, e);
+        endSiteMapRun(e, s, kSiteMapRoutine);
     } catch (const std::exception& e) {
         logFailure(s.log, kSiteMapRoutine, e);
     }

@@ -15,6 +15,7 @@
 #include "platform/WebBrowser.h"
 #include "reports/Upload.h"
 
+class QObject;
 class QRandomGenerator;
 class QWidget;
 
@@ -41,6 +42,10 @@ QByteArray siteMapFileBytes(const QString& html);
 // keeps (seeded the same at every start, so the sequence repeats per run).
 int siteMapRandomValue(QRandomGenerator& generator);
 
+// The message that stops a site map before its save dialog: the tree is
+// empty, or holds its root alone. Empty when the tree has pages.
+QString siteMapTreeMessage(const QStringList& nodes);
+
 // What one run needs from the main window.
 struct SiteMapServices {
     SiteMapServices(Dialogs& d, ErrorSink& l) : dialogs(d), log(l) {}
@@ -49,11 +54,25 @@ struct SiteMapServices {
     WebBrowser* browser = nullptr;
     InetTransfer* transfer = nullptr;  // the shared transfer control
     QWidget* parent = nullptr;
+    QObject* owner = nullptr;  // keeps work that outlives the run (uploads one after another)
     QString programFolder;
     UploadTarget uploadTarget;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     std::function<int()> randomValue;  // 1 to 99
 };
+
+// The steps the site maps share after their file is written: the upload
+// question (true for Yes), the transfer control (an error when there is
+// none), the upload name "SM-" + upload stamp without its extension, the
+// failure message of an upload that cannot start, and the end of a run on a
+// failure: a refused connection or a busy transfer control is told, a
+// cancelled dialog is silent, anything else is logged under routine.
+bool wantsSiteMapUpload(const SiteMapServices& s);
+InetTransfer& siteMapTransfer(const SiteMapServices& s);
+QString siteMapUploadName(const SiteMapServices& s);
+inline const QString kSiteMapUploadFailure = QStringLiteral(
+    "There was an error trying to connect to the Tallowby website. Please try again later.");
+void endSiteMapRun(const AppError& e, const SiteMapServices& s, const QString& routine);
 
 // The Tools menu's "Create Site Map": nodes are the texts of the site
 // directory tree in the order they were added, the root first. Reports
