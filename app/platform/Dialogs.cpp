@@ -80,6 +80,9 @@ std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& r
     if (!r.overwritePrompt) dlg.setOption(QFileDialog::DontConfirmOverwrite);
     if (!r.initialFile.isEmpty()) dlg.selectFile(r.initialFile);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+    if (save && r.extensionFromFilter)
+        return withFilterExtension(dlg.selectedFiles().first(), r.filter,
+                                   int(filters.indexOf(dlg.selectedNameFilter())) + 1);
     return dlg.selectedFiles().first();
 }
 }  // namespace

@@ -22,6 +22,10 @@ struct FileDialogRequest {
     int filterIndex = 1;  // 1-based, the entry preselected
     QString defaultExtension;
     bool overwritePrompt = true;
+    // Save dialogs: a name typed without the chosen filter's extension gets
+    // it ("sitemap" or "sitemap.xml" with "*.xml.gz" chosen becomes
+    // "sitemap.xml.gz"); a name with another filter's extension stays.
+    bool extensionFromFilter = false;
 };
 
 class Dialogs {
@@ -46,5 +50,9 @@ public:
 
 // "Text Files (*.txt)|*.txt|All (*.*)|*.*" -> "Text Files (*.txt);;All (*.*)".
 QStringList qtFilters(const QString& pipeFilter);
+
+// The path with the extension of the filter entry chosen (1-based), as
+// extensionFromFilter describes.
+QString withFilterExtension(const QString& path, const QString& pipeFilter, int chosenIndex);
 
 }  // namespace fd
