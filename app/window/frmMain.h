@@ -33,6 +33,8 @@ class QRandomGenerator;
 
 namespace fd {
 
+struct SiteMapServices;
+
 class frmMain : public QMainWindow, public MainHub {
     Q_OBJECT
 public:
@@ -153,6 +155,9 @@ private:
     // --- sitemap: the Tools menu's site map (frmMain_sitemap.cpp)
     void setupSitemap();
     void CreateSiteMap_Click();
+    void CreateXmlSitemap_Click();
+    // What both site maps need from the window.
+    SiteMapServices siteMapServices();
     // The random part of the upload names, seeded the same at every start.
     std::shared_ptr<QRandomGenerator> siteMapRandom_;
     // --- submit: members added by the submission subsystem below this line

@@ -1,11 +1,13 @@
 // The site map's part of the main window: the Tools menu's "Create Site Map"
-// run over the site directory tree.
+// and "Create XML Sitemap" run over the site directory tree.
 #include <QAction>
 #include <QRandomGenerator>
 #include <QTreeWidget>
 
 #include "frmMain.h"
+#include "sitemap/CreateXmlSitemap.h"
 #include "sitemap/SiteMap.h"
+#include "sitemap/XmlSitemap.h"
 
 namespace fd {
 
@@ -33,9 +35,13 @@ void frmMain::setupSitemap() {
         item->setEnabled(true);
         connect(item, &QAction::triggered, this, &frmMain::CreateSiteMap_Click);
     }
+    if (auto* item = findChild<QAction*>(QStringLiteral("CreateXmlSitemap"))) {
+        item->setEnabled(true);
+        connect(item, &QAction::triggered, this, &frmMain::CreateXmlSitemap_Click);
+    }
 }
 
-void frmMain::CreateSiteMap_Click() {
+SiteMapServices frmMain::siteMapServices() {
     SiteMapServices s(dialogs_, *g_.errorLog);
     s.browser = browser_;
     s.transfer = &transfer();
@@ -44,7 +50,17 @@ void frmMain::CreateSiteMap_Click() {
     s.uploadTarget.user = g_.gFTPUserName;
     s.uploadTarget.password = g_.gFTPPassword;
     s.randomValue = [this] { return siteMapRandomValue(*siteMapRandom_); };
-    fd::CreateSiteMap_Click(treeNodes(*tvwWebSiteDirectory_), siteName(), s);
+    s.owner = this;
+    return s;
+}
+
+void frmMain::CreateSiteMap_Click() {
+    fd::CreateSiteMap_Click(treeNodes(*tvwWebSiteDirectory_), siteName(), siteMapServices());
+}
+
+void frmMain::CreateXmlSitemap_Click() {
+    fd::CreateXmlSitemap_Click(treeNodes(*tvwWebSiteDirectory_),
+                               pageUpdateDates(*g_.gDB, siteName()), siteMapServices());
 }
 
 }  // namespace fd

@@ -71,10 +71,12 @@ void frmMain::setupWindow() {
     QAction* firstTool = menuTools_->actions().value(0);
     auto* siteMap = new QAction(QStringLiteral("Create &Site Map"), menuTools_);
     siteMap->setObjectName(QStringLiteral("CreateSiteMap"));
+    auto* xmlSitemap = new QAction(QStringLiteral("Create &XML Sitemap"), menuTools_);
+    xmlSitemap->setObjectName(QStringLiteral("CreateXmlSitemap"));
     auto* reports = new QAction(QStringLiteral("Create Reports"), menuTools_);
     reports->setObjectName(QStringLiteral("SendChangeReport"));
-    for (QAction* a : {siteMap, reports}) a->setEnabled(false);
-    menuTools_->insertActions(firstTool, {siteMap, reports});
+    for (QAction* a : {siteMap, xmlSitemap, reports}) a->setEnabled(false);
+    menuTools_->insertActions(firstTool, {siteMap, xmlSitemap, reports});
 
     connect(action(menuSupport_, "LearnMore", "&Learn more about this Product"),
             &QAction::triggered, this, go(kProductPage));

@@ -94,7 +94,7 @@ TEST_F(MainWindow, MenusHoldEveryItemInOrderWithShortcuts) {
           "Exit"}},
         {"Edit", {"Clear"}},
         {"View", {"ViewHome", "ViewFavorites"}},
-        {"Report", {"CreateSiteMap", "SendChangeReport", "PreventPopUps"}},
+        {"Report", {"CreateSiteMap", "CreateXmlSitemap", "SendChangeReport", "PreventPopUps"}},
         {"Support", {"LearnMore", "SendErrorLog", "Update", "UpdateBrowser"}},
         {"Help", {"OnlineHelp", "Tallowby", "Dash2", "About"}},
     };
