@@ -50,10 +50,7 @@ void UploadQueue::next() {
 void CreateXmlSitemap_Click(const QStringList& nodes, const QHash<QString, QDate>& updated,
                             const SiteMapServices& s) {
     auto tell = [&s](const QString& text) { s.dialogs.message(s.parent, text, kProductName); };
-    if (const QString problem = siteMapTreeMessage(nodes); !problem.isEmpty()) {
-        tell(problem);
-        return;
-    }
+    if (!siteMapTreeReady(nodes, s)) return;
     const QString root = nodes.first();
     if (!SitemapSite::fromRootUrl(root)) {
         tell(

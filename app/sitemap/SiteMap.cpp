@@ -141,6 +141,12 @@ QString siteMapTreeMessage(const QStringList& nodes) {
     return {};
 }
 
+bool siteMapTreeReady(const QStringList& nodes, const SiteMapServices& s) {
+    const QString problem = siteMapTreeMessage(nodes);
+    if (!problem.isEmpty()) s.dialogs.message(s.parent, problem, kProductName);
+    return problem.isEmpty();
+}
+
 bool wantsSiteMapUpload(const SiteMapServices& s) {
     return s.dialogs.message(s.parent,
                              QStringLiteral("Would you like to upload this to Tallowby for them "
@@ -187,11 +193,7 @@ void writeSiteMap(const QString& path, const QByteArray& bytes) {
 
 void CreateSiteMap_Click(const QStringList& nodes, const QString& siteName,
                          const SiteMapServices& s) {
-    auto tell = [&s](const QString& text) { s.dialogs.message(s.parent, text, kProductName); };
-    if (const QString problem = siteMapTreeMessage(nodes); !problem.isEmpty()) {
-        tell(problem);
-        return;
-    }
+    if (!siteMapTreeReady(nodes, s)) return;
     const QString root = nodes.first();
     const QString html = buildSiteMapHtml(root, siteName, nodes.mid(1));
 

@@ -61,6 +61,9 @@ struct SiteMapServices {
     std::function<int()> randomValue;  // 1 to 99
 };
 
+// Shows siteMapTreeMessage when there is one; true when the tree has pages.
+bool siteMapTreeReady(const QStringList& nodes, const SiteMapServices& s);
+
 // The steps the site maps share after their file is written: the upload
 // question (true for Yes), the transfer control (an error when there is
 // none), the upload name "SM-" + upload stamp without its extension, the

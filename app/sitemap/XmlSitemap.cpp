@@ -186,6 +186,24 @@ void appendDate(std::string& out, const QDate& d) {
     out.append(text, 10);
 }
 
+// One line of a sitemap or an index: <tag><loc>...</loc>, the day when it is
+// known, </tag>.
+void appendEntry(std::string& out, const char* tag, const std::string& loc, const QDate& day) {
+    out += '<';
+    out += tag;
+    out += "><loc>";
+    appendXmlEscaped(out, loc);
+    out += "</loc>";
+    if (day.isValid()) {
+        out += "<lastmod>";
+        appendDate(out, day);
+        out += "</lastmod>";
+    }
+    out += "</";
+    out += tag;
+    out += ">\n";
+}
+
 // "http://" or "https://" at the start, in any case: the scheme's length.
 qsizetype webSchemeLength(QStringView s) {
     if (s.startsWith(u"http://", Qt::CaseInsensitive)) return 4;
@@ -539,15 +557,8 @@ XmlSitemapSummary writeXmlSitemaps(const QString& rootUrl, const QList<SitemapPa
             continue;
         }
 
-        entry.assign("<url><loc>");
-        appendXmlEscaped(entry, loc);
-        entry += "</loc>";
-        if (page.lastModified.isValid()) {
-            entry += "<lastmod>";
-            appendDate(entry, page.lastModified);
-            entry += "</lastmod>";
-        }
-        entry += "</url>\n";
+        entry.clear();
+        appendEntry(entry, "url", loc, page.lastModified);
 
         if (files.empty()) {
             startFile();
@@ -575,16 +586,8 @@ XmlSitemapSummary writeXmlSitemaps(const QString& rootUrl, const QList<SitemapPa
         std::string& out = index->buffer();
         out += kIndexStart;
         for (std::size_t n = 0; n < files.size(); ++n) {
-            out += "<sitemap><loc>";
             const QString name = QFileInfo(numberedSitemapPath(mainPath, int(n) + 1)).fileName();
-            appendXmlEscaped(out, site->fileUrl(name).toStdString());
-            out += "</loc>";
-            if (options.written.isValid()) {
-                out += "<lastmod>";
-                appendDate(out, options.written);
-                out += "</lastmod>";
-            }
-            out += "</sitemap>\n";
+            appendEntry(out, "sitemap", site->fileUrl(name).toStdString(), options.written);
         }
         out += kIndexEnd;
         index->finish();

@@ -9,9 +9,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 
-#include "support/FakeBrowser.h"
-#include "support/FakeDialogs.h"
-#include "support/TestFolder.h"
+#include "SiteMapFixture.h"
 
 using namespace fd;
 
@@ -98,22 +96,9 @@ TEST(SiteMapHtml, NamesAndEntriesAreEscaped) {
     EXPECT_TRUE(html.contains(">caf&#233;</a>"));
 }
 
-class SiteMapRun : public ::testing::Test {
+class SiteMapRun : public test::SiteMapFixture<ScriptedTransfer> {
 protected:
-    SiteMapServices services() {
-        SiteMapServices s(dialogs, *folder.globals().errorLog);
-        s.browser = &browser;
-        s.transfer = &inet;
-        s.programFolder = folder.path();
-        s.now = [] { return QDateTime(QDate(2026, 7, 3), QTime(9, 5, 7)); };
-        s.randomValue = [] { return 4; };
-        return s;
-    }
     QStringList nodes{"http://a.example", "/index.htm"};
-    test::TestFolder folder;
-    test::FakeDialogs dialogs;
-    test::FakeBrowser browser;
-    ScriptedTransfer inet;
 };
 
 TEST_F(SiteMapRun, EmptyOrRootOnlyTreeShowsItsMessageAndNoDialog) {

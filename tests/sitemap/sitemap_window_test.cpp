@@ -36,15 +36,24 @@ private:
 };
 }  // namespace
 
-TEST(SiteMapWindow, MenuItemMapsTheTreeShowsItAndUploads) {
+// The whole main window on a fresh program folder, with scripted dialogs and
+// a fake browser.
+class SiteMapWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StartOptions o;
+        o.programFolder = folder.path();
+        o.dataDir = test::deliveredData();
+        app = Main(o, dialogs, [&] { return browser = new test::FakeBrowser; });
+        ASSERT_TRUE(app);
+    }
     test::TestFolder folder;
     test::FakeDialogs dialogs;
     test::FakeBrowser* browser = nullptr;
-    StartOptions o;
-    o.programFolder = folder.path();
-    o.dataDir = test::deliveredData();
-    auto app = Main(o, dialogs, [&] { return browser = new test::FakeBrowser; });
-    ASSERT_TRUE(app);
+    std::unique_ptr<Application> app;
+};
+
+TEST_F(SiteMapWindow, MenuItemMapsTheTreeShowsItAndUploads) {
     frmMain& w = *app->mainWindow;
     QStringList remotes;
     w.setTransfer(std::make_unique<RecordingTransfer>(&remotes));
@@ -74,15 +83,7 @@ TEST(SiteMapWindow, MenuItemMapsTheTreeShowsItAndUploads) {
     EXPECT_EQ(dialogs.lastText(), "Successfully sent file to Tallowby.");
 }
 
-TEST(SiteMapWindow, XmlSitemapItemSitsBesideItAndGivesRecordedDays) {
-    test::TestFolder folder;
-    test::FakeDialogs dialogs;
-    test::FakeBrowser* browser = nullptr;
-    StartOptions o;
-    o.programFolder = folder.path();
-    o.dataDir = test::deliveredData();
-    auto app = Main(o, dialogs, [&] { return browser = new test::FakeBrowser; });
-    ASSERT_TRUE(app);
+TEST_F(SiteMapWindow, XmlSitemapItemSitsBesideItAndGivesRecordedDays) {
     frmMain& w = *app->mainWindow;
     app->globals->gDB->execute(
         "INSERT INTO WebSites (WebSiteID, WebSiteGenericName) VALUES (7, 'Acme')");

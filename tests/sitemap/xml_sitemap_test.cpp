@@ -9,16 +9,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include "SiteMapFixture.h"
 #include "sitemap/CreateXmlSitemap.h"
 #include "sitemap/XmlSitemap.h"
 #include "support/Errors.h"
-#include "support/FakeBrowser.h"
-#include "support/FakeDialogs.h"
-#include "support/TestFolder.h"
 
 using namespace fd;
 
@@ -367,22 +364,7 @@ public:
 
 }  // namespace
 
-class XmlSitemapRun : public ::testing::Test {
-protected:
-    SiteMapServices services() {
-        SiteMapServices s(dialogs, *folder.globals().errorLog);
-        s.browser = &browser;
-        s.transfer = &inet;
-        s.programFolder = folder.path();
-        s.now = [] { return QDateTime(QDate(2026, 7, 3), QTime(9, 5, 7)); };
-        s.randomValue = [] { return 4; };
-        return s;
-    }
-    test::TestFolder folder;
-    test::FakeDialogs dialogs;
-    test::FakeBrowser browser;
-    QueuedTransfer inet;
-};
+using XmlSitemapRun = test::SiteMapFixture<QueuedTransfer>;
 
 TEST_F(XmlSitemapRun, TreeAndRootProblemsAreToldBeforeTheDialog) {
     CreateXmlSitemap_Click({}, {}, services());
