@@ -18,7 +18,7 @@ class QTreeWidget;
 
 namespace listcaster {
 
-class LISTCASTER_EXPORT frmLVExcelExportOptions : public QDialog {
+class frmLVExcelExportOptions : public QDialog {
     Q_OBJECT
 public:
     explicit frmLVExcelExportOptions(QWidget* parent = nullptr);

@@ -21,7 +21,7 @@ class QTreeWidget;
 
 namespace listcaster {
 
-class LISTCASTER_EXPORT frmLVPrintOptions : public QDialog {
+class frmLVPrintOptions : public QDialog {
     Q_OBJECT
 public:
     // printer: the device to print on (not owned); null for the real printer.

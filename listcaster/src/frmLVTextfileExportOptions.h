@@ -18,7 +18,7 @@ class QTreeWidget;
 
 namespace listcaster {
 
-class LISTCASTER_EXPORT frmLVTextfileExportOptions : public QDialog {
+class frmLVTextfileExportOptions : public QDialog {
     Q_OBJECT
 public:
     explicit frmLVTextfileExportOptions(QWidget* parent = nullptr);
