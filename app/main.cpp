@@ -6,11 +6,12 @@
 #include <QDir>
 #include <QTextStream>
 
-#include "window/MainModule.h"
-#include "window/frmMain.h"
 #include "core/ProgramFolder.h"
 #include "platform/Dialogs.h"
 #include "platform/WebEngineBrowser.h"
+#include "window/MainModule.h"
+#include "window/ProgramIcon.h"
+#include "window/frmMain.h"
 
 #ifndef FARROWDALE_DATA_DIR
 #define FARROWDALE_DATA_DIR ""
@@ -48,6 +49,10 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Farrowdale"));
     QApplication::setOrganizationName(QStringLiteral("Farrowdale"));
     QApplication::setApplicationVersion(QStringLiteral(FARROWDALE_VERSION));
+    // The desktop matches the window to its entry (and so to its icon) by
+    // this name.
+    QGuiApplication::setDesktopFileName(fd::kDesktopId);
+    QApplication::setWindowIcon(fd::programIcon());
     parser.process(qapp);
 
     fd::QtDialogs dialogs;

@@ -1,10 +1,12 @@
 #include "frmAbout.h"
 
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ProgramIcon.h"
 #include "core/Globals.h"
 #include "platform/Shell.h"
 
@@ -23,7 +25,12 @@ frmAbout::frmAbout(const QString& wavFile, SoundPlayer* sound,
     : QDialog(parent), wavFile_(wavFile), sound_(sound), openInBrowser_(std::move(openInBrowser)) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About ") + kProductName);
+    setWindowIcon(programIcon());
     auto* layout = new QVBoxLayout(this);
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("imgIcon"));
+    picture->setPixmap(programIcon().pixmap(64, 64));
+    picture->setAccessibleName(kProductName);
     auto* title = new QLabel(kProductName, this);
     title->setObjectName(QStringLiteral("lblTitle"));
     QFont f = title->font();
@@ -45,7 +52,10 @@ frmAbout::frmAbout(const QString& wavFile, SoundPlayer* sound,
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    layout->addWidget(title);
+    auto* heading = new QHBoxLayout;
+    heading->addWidget(picture);
+    heading->addWidget(title, 1);
+    layout->addLayout(heading);
     layout->addWidget(version);
     layout->addWidget(credit);
     layout->addWidget(web);

@@ -15,12 +15,15 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "ProgramIcon.h"
+
 namespace fd {
 
 frmMain::frmMain(Globals& g, Dialogs& dialogs, WebBrowser* browser, QWidget* parent)
     : QMainWindow(parent), g_(g), dialogs_(dialogs), browser_(browser) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kProductName);
+    setWindowIcon(programIcon());
     buildWindow();
     buildMenus();
     setupBrowser();

@@ -17,12 +17,12 @@
 #include <QTimer>
 
 #include "browser/BrowserLogic.h"
-#include "window/MainModule.h"
-#include "window/frmAbout.h"
-#include "window/frmMain.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"
+#include "window/MainModule.h"
+#include "window/frmAbout.h"
+#include "window/frmMain.h"
 
 using namespace fd;
 
@@ -143,6 +143,9 @@ TEST_F(MainWindow, AboutBoxShowsTitleVersionAndPlaysTheChime) {
         auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         ASSERT_TRUE(about);
         EXPECT_EQ(about->windowTitle(), "About Farrowdale");
+        // The program's icon beside the title, from the copies built in.
+        EXPECT_FALSE(about->findChild<QLabel*>("imgIcon")->pixmap().isNull());
+        EXPECT_FALSE(window().windowIcon().isNull());
         EXPECT_EQ(about->findChild<QLabel*>("lblVersion")->text(), "Version " + versionText());
         EXPECT_TRUE(versionText().count('.') == 2);
         EXPECT_TRUE(about->findChild<QLabel*>("lblDisclaimer")
