@@ -37,14 +37,16 @@ check_desktop_files() {
     file "$share/icons/hicolor/${size}x${size}/apps/$APP_ID.png" |
       grep -q "PNG image data, $size x $size" || fail "icon of $size pixels"
   done
-  # The manual page is there, compressed, and renders without a warning.
-  local page="$share/man/man1/farrowdale.1.gz"
-  [ -s "$page" ] || fail "no manual page"
-  local warnings
-  warnings=$(MANWIDTH=80 man -l --warnings "$page" 2>&1 >/dev/null)
-  [ -z "$warnings" ] || fail "manual page warnings: $warnings"
-  MANWIDTH=80 man -l "$page" 2>/dev/null | grep -q -- "--program-folder" ||
-    fail "manual page without the options"
+  # The manual pages are there, compressed, and render without a warning.
+  local page warnings
+  for page in farrowdale farrowdale-cli; do
+    page="$share/man/man1/$page.1.gz"
+    [ -s "$page" ] || fail "no manual page $page"
+    warnings=$(MANWIDTH=80 man -l --warnings "$page" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "manual page warnings: $warnings"
+    MANWIDTH=80 man -l "$page" 2>/dev/null | grep -q -- "--program-folder" ||
+      fail "manual page $page without the options"
+  done
 }
 
 # The installed tree moved elsewhere still finds its library and its files.
@@ -55,6 +57,7 @@ check_program() {
   ldd "$moved/bin/farrowdale" | grep -q "liblistcaster.so.1 => $moved/bin/../$LIBDIR/" ||
     fail "the moved program does not load its own Listcaster"
   [ "$("$moved/bin/farrowdale" --version)" = "Farrowdale $VERSION" ] || fail "--version"
+  [ "$("$moved/bin/farrowdale-cli" --version)" = "farrowdale-cli $VERSION" ] || fail "cli --version"
 
   # A fresh program folder is seeded from the moved share folder. Every
   # address goes through a closed local port, so nothing leaves the machine.
@@ -63,18 +66,20 @@ check_program() {
     no_proxy= "$moved/bin/farrowdale" --program-folder "$folder" >"$WORK_DIR/program.log" 2>&1 &
   pid=$!
   trap 'kill "$pid" 2>/dev/null || true' EXIT
+  # The silent catalogue update runs once the window is shown; its failure
+  # to reach the closed port is logged.
   local i
-  for i in $(seq 1 120); do
-    [ -f "$folder/WebPageLists/Sample.wsr" ] && [ -s "$folder/QELS.db" ] && break
+  for i in $(seq 1 240); do
+    grep -q ",UpdateSearchEngineData,35754," "$folder/errorlog.txt" 2>/dev/null && break
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.5
   done
-  # Still running a moment later: the window came up instead of a fatal error.
-  sleep 3
   kill -0 "$pid" 2>/dev/null || {
     cat "$WORK_DIR/program.log" >&2
     fail "the program ended at start"
   }
+  grep -q ",UpdateSearchEngineData,35754," "$folder/errorlog.txt" ||
+    fail "the window did not come up (no update attempt logged)"
   local f
   for f in blank.html Country_Codes.html about.wav WebPageLists/Sample.wsr; do
     cmp -s "$moved/share/farrowdale/$f" "$folder/$f" || fail "$f not seeded from the install"
@@ -159,7 +164,7 @@ check_debian_package() {
     grep "^ Depends:" <<<"$info" | grep -q "$dep" || fail "no dependency on $dep"
   done
   local path
-  for path in ./usr/bin/farrowdale ./usr/share/applications/$APP_ID.desktop \
+  for path in ./usr/bin/farrowdale ./usr/bin/farrowdale-cli ./usr/share/man/man1/farrowdale-cli.1.gz ./usr/share/applications/$APP_ID.desktop \
     ./usr/share/metainfo/$APP_ID.metainfo.xml ./usr/share/icons/hicolor/scalable/apps/$APP_ID.svg \
     ./usr/share/icons/hicolor/48x48/apps/$APP_ID.png ./usr/share/man/man1/farrowdale.1.gz \
     ./usr/share/farrowdale/schema.sql ./usr/share/farrowdale/WebPageLists/Sample.wsr \
