@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "core/MainHub.h"
+#include "support/QtPrinters.h"
 
 namespace fd::test {
 
@@ -50,9 +51,3 @@ public:
 };
 
 }  // namespace fd::test
-
-// Readable QString values in test failures.
-#include <ostream>
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}

@@ -1,0 +1,145 @@
+#pragma once
+// What a site audit is asked to do and what it finds: the options of a run,
+// one audited page, and one finding. Plain values on QtCore, shared by the
+// crawler, the findings, the store, the window and the command line.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace fd::audit {
+
+struct AuditOptions {
+    // Besides the listed pages, follow links to pages on the root URL's host.
+    bool followLinks = false;
+    // Pages audited at most, listed and found together.
+    int pageLimit = 10000;
+    // Transfers running at once against one host (1 to 16).
+    int perHostConcurrency = 4;
+    // Pause between the starts of two requests to one host.
+    int delayMs = 0;
+    int maxRedirects = 10;
+    // Bodies are read up to this size, counted after decompression.
+    qint64 maxBodyBytes = 5 * 1024 * 1024;
+    int connectTimeoutMs = 15000;
+    int totalTimeoutMs = 30000;
+    // A page answering slower than this is reported.
+    int slowMs = 1000;
+    // Sent with every request; empty means the program's own name and version.
+    QString userAgent;
+    // The token robots.txt groups are matched against.
+    QString robotsAgent = QStringLiteral("Farrowdale");
+
+    // The options with every number brought into its allowed range.
+    AuditOptions bounded() const;
+};
+
+// The user agent the program sends: its name and version.
+QString defaultUserAgent();
+
+struct RedirectHop {
+    QString url;  // the address that answered with the redirect
+    int status = 0;
+};
+
+// One meta element: the attribute naming it (name, property, http-equiv,
+// charset or itemprop) with that attribute's value, and its content.
+struct MetaTag {
+    QString attribute;
+    QString name;
+    QString content;
+};
+
+struct AuditPage {
+    QString url;              // the address asked for
+    QString finalUrl;         // where the redirects, if any, ended
+    int status = 0;           // the final answer's HTTP status; 0 when none came
+    QString error;            // why no (complete) answer came; empty when one did
+    bool disallowed = false;  // robots.txt forbids the page (or its redirect target)
+    QList<RedirectHop> redirects;
+    bool redirectLoop = false;
+    QString contentType;
+    qint64 size = 0;  // bytes of the body after decompression
+    int timeMs = 0;   // every hop together
+    QString xRobotsTag;
+
+    // Read from an HTML answer.
+    bool html = false;
+    bool hasTitle = false;
+    QString title;
+    bool hasDescription = false;
+    QString description;
+    QString keywords;
+    QString robots;
+    QString author;
+    QString revisit;
+    QString canonical;  // absolute
+    int h1Count = 0;
+    QString h1Text;  // the first <h1>'s text
+    QString lang;
+    QList<MetaTag> metas;
+
+    // The redirect chain as one line: "url (301) -> url (302) -> final".
+    QString redirectText() const;
+    // Every meta as "name=content" lines joined by " | ".
+    QString metasText() const;
+};
+
+enum class FindingKind {
+    HttpError,
+    NetworkError,
+    RedirectChain,
+    RedirectLoop,
+    TitleMissing,
+    TitleTooLong,
+    TitleDuplicate,
+    DescriptionMissing,
+    DescriptionTooLong,
+    DescriptionDuplicate,
+    Noindex,
+    CanonicalElsewhere,
+    H1Missing,
+    H1Several,
+    Disallowed,
+    NotHtml,
+    Slow,
+};
+
+// How a finding compares with the previous complete run of the same root URL.
+enum class FindingState { New, StillThere, Fixed };
+
+struct AuditFinding {
+    QString url;
+    FindingKind kind = FindingKind::HttpError;
+    QString detail;
+    FindingState state = FindingState::New;
+};
+
+// The stable code stored in the database ("title-missing", ...), and back;
+// fromCode returns false for an unknown code.
+QString findingCode(FindingKind kind);
+bool findingKindFromCode(const QString& code, FindingKind* kind);
+// What the findings list shows ("Missing title", ...).
+QString findingText(FindingKind kind);
+// "new", "still there", "fixed".
+QString findingStateText(FindingState state);
+
+// Counts reported while a run goes on.
+struct AuditProgress {
+    int done = 0;      // pages finished (fetched, failed or disallowed)
+    int found = 0;     // pages known so far, listed and followed
+    int findings = 0;  // findings of the finished pages so far
+};
+
+struct AuditResult {
+    QString rootUrl;
+    AuditOptions options;
+    QList<AuditPage> pages;  // in the order they were found
+    QList<AuditFinding> findings;
+    int pagesFound = 0;  // pages known when the run ended (more than pages when cancelled)
+    bool cancelled = false;
+    QString storeError;  // why the run could not be stored; empty when it was
+    qint64 runId = 0;    // the stored run's number, 0 when not stored
+};
+
+}  // namespace fd::audit

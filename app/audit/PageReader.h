@@ -1,0 +1,56 @@
+#pragma once
+// Reads one HTML answer with an HTML5 parser: the charset (byte-order mark,
+// then the Content-Type header, then a meta element; UTF-8 when nothing says
+// and the bytes are valid UTF-8, else windows-1252), the title, every meta,
+// the canonical link, the <h1> elements, the language and, when asked, the
+// links. No body is kept.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include "AuditTypes.h"
+
+namespace fd::audit {
+
+struct PageReadOptions {
+    // Collect the links (<a href>, <area href>) as absolute http(s)
+    // addresses without their fragment.
+    bool links = false;
+    // Only links to this host (lower case); empty keeps every host.
+    QString linkHost;
+};
+
+struct PageContent {
+    QString charset;  // the encoding the body was read in
+    bool hasTitle = false;
+    QString title;
+    bool hasDescription = false;
+    QString description, keywords, robots, author, revisit;
+    QString canonical;  // absolute, resolved against the page
+    int h1Count = 0;
+    QString h1Text;
+    QString lang;
+    QList<MetaTag> metas;
+    QStringList links;
+};
+
+// Whether a Content-Type names an HTML document.
+bool isHtmlContentType(const QString& contentType);
+// The charset parameter of a Content-Type ("" when none).
+QString charsetOf(const QString& contentType);
+
+// Reads body (as the server sent it, after decompression); pageUrl is the
+// address the body came from, used to resolve relative addresses.
+PageContent readPage(const QByteArray& body, const QString& contentType, const QString& pageUrl,
+                     const PageReadOptions& options = {});
+
+// Copies what was read into the page's record.
+void applyContent(AuditPage& page, const PageContent& content);
+
+// At most this many metas of a page are kept, each value cut to kMaxValue
+// characters, so a hostile page cannot make the audit's memory grow.
+constexpr int kMaxMetas = 200;
+constexpr int kMaxValue = 2000;
+
+}  // namespace fd::audit
