@@ -12,7 +12,8 @@ namespace fd::audit {
 struct AuditOptions {
     // Besides the listed pages, follow links to pages on the root URL's host.
     bool followLinks = false;
-    // Pages audited at most, listed and found together.
+    // Links are followed while the run has fewer pages than this (listed
+    // pages are always audited).
     int pageLimit = 10000;
     // Transfers running at once against one host (1 to 16).
     int perHostConcurrency = 4;

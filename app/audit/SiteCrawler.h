@@ -27,7 +27,7 @@ struct CrawlCallbacks {
 
 // Audits urls (absolute addresses; the first is the root URL, whose host the
 // followed links must share) and, with options.followLinks, the pages they
-// link to, up to options.pageLimit pages. Blocks until every page is
+// link to, while the run has fewer than options.pageLimit pages. Blocks until every page is
 // finished or cancel becomes true; returns the finished pages in the order
 // they were found.
 QList<AuditPage> crawlSite(const QStringList& urls, const AuditOptions& options,

@@ -1,0 +1,349 @@
+#include "frmSiteAudit.h"
+
+#include <listcaster/ctlRowporter.h>
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "audit/SiteAudit.h"
+
+namespace fd::audit {
+
+namespace {
+
+const QString kRoutine = QStringLiteral("frmSiteAudit");
+
+// Columns of the pages list; the ones marked numeric sort by number.
+struct Column {
+    const char* caption;
+    int width;
+    bool numeric;
+};
+constexpr Column kPageColumns[] = {
+    {"Page", 260, false},      {"Status", 55, true},         {"Final URL", 200, false},
+    {"Redirects", 160, false}, {"Content Type", 150, false}, {"Size", 70, true},
+    {"Time (ms)", 70, true},   {"Title", 200, false},        {"Description", 220, false},
+    {"Keywords", 140, false},  {"Robots", 100, false},       {"Author", 100, false},
+    {"Revisit", 70, false},    {"Canonical", 200, false},    {"H1 Count", 65, true},
+    {"First H1", 160, false},  {"Lang", 50, false},          {"Error", 200, false},
+    {"Metas", 300, false},
+};
+constexpr Column kFindingColumns[] = {
+    {"Page", 300, false},
+    {"Finding", 190, false},
+    {"Detail", 360, false},
+    {"State", 90, false},
+};
+
+// A row that sorts its numeric columns by number and the others by text.
+class Row : public QTreeWidgetItem {
+public:
+    Row(const QStringList& texts, const Column* columns, int count)
+        : QTreeWidgetItem(texts), columns_(columns), count_(count) {}
+    bool operator<(const QTreeWidgetItem& other) const override {
+        const int c = treeWidget() ? treeWidget()->sortColumn() : 0;
+        if (c >= 0 && c < count_ && columns_[c].numeric)
+            return text(c).toLongLong() < other.text(c).toLongLong();
+        return QTreeWidgetItem::operator<(other);
+    }
+
+private:
+    const Column* columns_;
+    int count_;
+};
+
+template <std::size_t N>
+QTreeWidget* makeList(const char* name, const Column (&columns)[N], QWidget* parent) {
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    QStringList captions;
+    for (const Column& c : columns) captions << QString::fromLatin1(c.caption);
+    list->setColumnCount(static_cast<int>(N));
+    list->setHeaderLabels(captions);
+    // The export control reads the column widths for printouts and
+    // workbooks, so the last column keeps its width.
+    list->header()->setStretchLastSection(false);
+    for (std::size_t i = 0; i < N; ++i) list->setColumnWidth(static_cast<int>(i), columns[i].width);
+    list->setSortingEnabled(true);
+    list->sortByColumn(-1, Qt::AscendingOrder);  // found order until a header is clicked
+    return list;
+}
+
+// A caption over a list, with the list's export control at its right.
+QWidget* listPanel(const QString& caption, QTreeWidget* list, listcaster::ctlRowporter* control,
+                   QWidget* parent) {
+    auto* panel = new QWidget(parent);
+    auto* v = new QVBoxLayout(panel);
+    v->setContentsMargins(0, 0, 0, 0);
+    auto* top = new QHBoxLayout;
+    auto* label = new QLabel(caption, panel);
+    label->setBuddy(list);
+    top->addWidget(label);
+    top->addStretch();
+    top->addWidget(control);
+    v->addLayout(top);
+    v->addWidget(list);
+    return panel;
+}
+
+QStringList pageTexts(const AuditPage& p) {
+    return {p.url,
+            p.status ? QString::number(p.status) : QString(),
+            p.finalUrl == p.url ? QString() : p.finalUrl,
+            p.redirectText(),
+            p.contentType,
+            QString::number(p.size),
+            QString::number(p.timeMs),
+            p.title,
+            p.description,
+            p.keywords,
+            p.robots,
+            p.author,
+            p.revisit,
+            p.canonical,
+            p.html ? QString::number(p.h1Count) : QString(),
+            p.h1Text,
+            p.lang,
+            p.disallowed ? QStringLiteral("Disallowed by robots.txt") : p.error,
+            p.metasText()};
+}
+
+}  // namespace
+
+frmSiteAudit::frmSiteAudit(SiteAuditServices services, QWidget* parent)
+    : QDialog(parent), services_(std::move(services)) {
+    setObjectName(QStringLiteral("frmSiteAudit"));
+    setWindowTitle(QStringLiteral("Audit Site"));
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    setSizeGripEnabled(true);
+    resize(1100, 700);
+
+    audit_ = new SiteAudit(this);
+    connect(audit_, &SiteAudit::pagesDone, this, &frmSiteAudit::addPages);
+    connect(audit_, &SiteAudit::progress, this, &frmSiteAudit::showProgress);
+    connect(audit_, &SiteAudit::finished, this, &frmSiteAudit::finish);
+
+    auto* v = new QVBoxLayout(this);
+    lblSite_ = new QLabel(this);
+    lblSite_->setObjectName(QStringLiteral("lblAuditSite"));
+    lblSite_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    v->addWidget(lblSite_);
+
+    // Options and Start.
+    const AuditOptions defaults;
+    auto* options = new QHBoxLayout;
+    chkFollowLinks_ = new QCheckBox(QStringLiteral("&Follow links on the same host"), this);
+    chkFollowLinks_->setObjectName(QStringLiteral("chkFollowLinks"));
+    options->addWidget(chkFollowLinks_);
+    auto spin = [&](const char* name, const char* caption, int min, int max, int value) {
+        auto* box = new QSpinBox(this);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setRange(min, max);
+        box->setValue(value);
+        box->setGroupSeparatorShown(true);
+        auto* label = new QLabel(QString::fromUtf8(caption), this);
+        label->setBuddy(box);
+        options->addSpacing(12);
+        options->addWidget(label);
+        options->addWidget(box);
+        return box;
+    };
+    spnPageLimit_ = spin("spnPageLimit", "Page &limit:", 1, 1000000, defaults.pageLimit);
+    spnConcurrency_ =
+        spin("spnConcurrency", "&Requests per host:", 1, 16, defaults.perHostConcurrency);
+    spnDelay_ = spin("spnDelay", "&Delay (ms):", 0, 60000, defaults.delayMs);
+    options->addStretch();
+    cmdStart_ = new QPushButton(QStringLiteral("&Start"), this);
+    cmdStart_->setObjectName(QStringLiteral("cmdStart"));
+    cmdStart_->setDefault(true);
+    options->addWidget(cmdStart_);
+    v->addLayout(options);
+
+    // Progress and Cancel.
+    auto* progress = new QHBoxLayout;
+    prgAudit_ = new QProgressBar(this);
+    prgAudit_->setObjectName(QStringLiteral("prgAudit"));
+    prgAudit_->setRange(0, 1);
+    prgAudit_->setValue(0);
+    prgAudit_->setFormat(QStringLiteral("%v / %m"));
+    progress->addWidget(prgAudit_, 1);
+    lblProgress_ = new QLabel(this);
+    lblProgress_->setObjectName(QStringLiteral("lblProgress"));
+    progress->addWidget(lblProgress_);
+    cmdCancel_ = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel_->setEnabled(false);
+    progress->addWidget(cmdCancel_);
+    v->addLayout(progress);
+    lblResult_ = new QLabel(this);
+    lblResult_->setObjectName(QStringLiteral("lblResult"));
+    lblResult_->setWordWrap(true);
+    v->addWidget(lblResult_);
+
+    // The two lists, one above the other.
+    auto* split = new QSplitter(Qt::Vertical, this);
+    lvwAuditPages_ = makeList("lvwAuditPages", kPageColumns, this);
+    lvwAuditFindings_ = makeList("lvwAuditFindings", kFindingColumns, this);
+    ctlRowporterPages_ = new listcaster::ctlRowporter(this);
+    ctlRowporterPages_->setObjectName(QStringLiteral("ctlRowporterPages"));
+    ctlRowporterPages_->BindToListView(lvwAuditPages_);
+    ctlRowporterFindings_ = new listcaster::ctlRowporter(this);
+    ctlRowporterFindings_->setObjectName(QStringLiteral("ctlRowporterFindings"));
+    ctlRowporterFindings_->BindToListView(lvwAuditFindings_);
+    split->addWidget(
+        listPanel(QStringLiteral("&Pages:"), lvwAuditPages_, ctlRowporterPages_, split));
+    split->addWidget(
+        listPanel(QStringLiteral("F&indings:"), lvwAuditFindings_, ctlRowporterFindings_, split));
+    v->addWidget(split, 1);
+
+    connect(cmdStart_, &QPushButton::clicked, this, &frmSiteAudit::startAudit);
+    connect(cmdCancel_, &QPushButton::clicked, this, &frmSiteAudit::cancelAudit);
+    connect(lvwAuditPages_, &QTreeWidget::itemDoubleClicked, this, &frmSiteAudit::openRow);
+    connect(lvwAuditFindings_, &QTreeWidget::itemDoubleClicked, this, &frmSiteAudit::openRow);
+    showProgress({});
+}
+
+frmSiteAudit::~frmSiteAudit() = default;
+
+void frmSiteAudit::setSite(const QString& rootUrl, const QStringList& pages) {
+    if (running()) return;
+    rootUrl_ = rootUrl.trimmed();
+    pages_ = pages;
+    lblSite_->setText(QStringLiteral("Site: %1 (%2 listed pages and the root URL)")
+                          .arg(rootUrl_)
+                          .arg(pages_.size()));
+    ctlRowporterPages_->setTitle(QStringLiteral("Pages of ") + rootUrl_);
+    ctlRowporterFindings_->setTitle(QStringLiteral("Findings of ") + rootUrl_);
+}
+
+bool frmSiteAudit::running() const {
+    return audit_->running();
+}
+
+void frmSiteAudit::startAudit() {
+    if (running()) return;
+    AuditRequest r;
+    r.rootUrl = rootUrl_;
+    r.pages = pages_;
+    r.options.followLinks = chkFollowLinks_->isChecked();
+    r.options.pageLimit = spnPageLimit_->value();
+    r.options.perHostConcurrency = spnConcurrency_->value();
+    r.options.delayMs = spnDelay_->value();
+    r.databasePath = services_.databasePath;
+    lvwAuditPages_->clear();
+    lvwAuditFindings_->clear();
+    lblResult_->clear();
+    showProgress({});
+    if (!audit_->start(r)) return;
+    setRunning(true);
+}
+
+void frmSiteAudit::cancelAudit() {
+    if (!running()) return;
+    audit_->cancel();
+    cmdCancel_->setEnabled(false);
+    lblResult_->setText(QStringLiteral("Cancelling..."));
+}
+
+void frmSiteAudit::setRunning(bool on) {
+    cmdStart_->setEnabled(!on);
+    cmdCancel_->setEnabled(on);
+    for (QWidget* w : {static_cast<QWidget*>(chkFollowLinks_), static_cast<QWidget*>(spnPageLimit_),
+                       static_cast<QWidget*>(spnConcurrency_), static_cast<QWidget*>(spnDelay_)})
+        w->setEnabled(!on);
+}
+
+void frmSiteAudit::addPages(const QList<AuditPage>& pages) {
+    // Rows go in unsorted and are sorted once per batch.
+    const int column = lvwAuditPages_->sortColumn();
+    const Qt::SortOrder order = lvwAuditPages_->header()->sortIndicatorOrder();
+    lvwAuditPages_->setSortingEnabled(false);
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(pages.size());
+    for (const AuditPage& p : pages)
+        rows << new Row(pageTexts(p), kPageColumns, static_cast<int>(std::size(kPageColumns)));
+    lvwAuditPages_->addTopLevelItems(rows);
+    lvwAuditPages_->setSortingEnabled(true);
+    lvwAuditPages_->sortByColumn(column, order);
+}
+
+void frmSiteAudit::showProgress(const AuditProgress& p) {
+    prgAudit_->setRange(0, qMax(1, p.found));
+    prgAudit_->setValue(p.done);
+    prgAudit_->setTextVisible(p.found > 0);
+    lblProgress_->setText(QStringLiteral("Pages done: %1 / found: %2 / findings: %3")
+                              .arg(p.done)
+                              .arg(p.found)
+                              .arg(p.findings));
+}
+
+void frmSiteAudit::finish(const AuditResult& result) {
+    setRunning(false);
+    // The finished list replaces the rows that came in while it ran, so both
+    // lists show exactly the run as stored.
+    lvwAuditPages_->clear();
+    addPages(result.pages);
+    lvwAuditFindings_->setSortingEnabled(false);
+    QList<QTreeWidgetItem*> rows;
+    int fresh = 0, still = 0, fixed = 0;
+    for (const AuditFinding& f : result.findings) {
+        auto* row = new Row({f.url, findingText(f.kind), f.detail, findingStateText(f.state)},
+                            kFindingColumns, static_cast<int>(std::size(kFindingColumns)));
+        if (f.state == FindingState::Fixed) {
+            ++fixed;
+            for (int c = 0; c < row->columnCount(); ++c)
+                row->setForeground(c, palette().color(QPalette::Disabled, QPalette::Text));
+        } else {
+            ++(f.state == FindingState::New ? fresh : still);
+        }
+        rows << row;
+    }
+    lvwAuditFindings_->addTopLevelItems(rows);
+    lvwAuditFindings_->setSortingEnabled(true);
+
+    showProgress({static_cast<int>(result.pages.size()),
+                  qMax(result.pagesFound, static_cast<int>(result.pages.size())), fresh + still});
+    QString text =
+        QStringLiteral(
+            "%1 after %2 pages: %3 findings (%4 new, %5 still there), "
+            "%6 fixed since the last complete run.")
+            .arg(result.cancelled ? QStringLiteral("Cancelled") : QStringLiteral("Finished"))
+            .arg(result.pages.size())
+            .arg(fresh + still)
+            .arg(fresh)
+            .arg(still)
+            .arg(fixed);
+    if (!result.storeError.isEmpty()) {
+        text += QStringLiteral(" The run could not be stored: ") + result.storeError;
+        if (services_.log)
+            services_.log->write(kRoutine, err::kDatabase, result.storeError, kRoutine);
+    }
+    lblResult_->setText(text);
+    emit auditFinished();
+}
+
+void frmSiteAudit::openRow(QTreeWidgetItem* item) {
+    if (item && services_.openPage) services_.openPage(item->text(0));
+}
+
+void frmSiteAudit::closeEvent(QCloseEvent* e) {
+    // Closing stops a run; the audit object waits for its thread as it goes.
+    if (running()) audit_->cancel();
+    QDialog::closeEvent(e);
+}
+
+}  // namespace fd::audit

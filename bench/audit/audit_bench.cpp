@@ -1,0 +1,163 @@
+// The site audit over 10,000 pages of about 30 KB from a threaded local
+// server: pages per second of the whole audit (fetch, read, findings, store)
+// next to a Python peer in the same run (urllib one page after the other,
+// html.parser), held to ten times the peer; reading alone on one core, held
+// to 2,000 pages per second; and the run's peak memory, held under 300 MB.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <memory>
+
+#include "audit/PageReader.h"
+#include "audit/SiteAudit.h"
+#include "core/ProgramFolder.h"
+
+namespace {
+
+constexpr int kPages = 10000;
+const QString kScripts = QStringLiteral(FARROWDALE_BENCH_DIR);
+
+double gAuditPagesPerSecond = 0;
+double gPeerPagesPerSecond = 0;
+double gParsePagesPerSecond = 0;
+double gPeakMb = 0;
+
+// The site server, started once for every benchmark.
+class Site {
+public:
+    Site() {
+        proc_.start(QStringLiteral("/usr/bin/python3"),
+                    {kScripts + QStringLiteral("/bench_site.py"), QString::number(kPages)});
+        while (port_ == 0 && proc_.waitForReadyRead(60000)) {
+            const QByteArray line = proc_.readLine().trimmed();
+            if (line.startsWith("PORT ")) port_ = line.mid(5).toInt();
+        }
+    }
+    ~Site() {
+        proc_.kill();
+        proc_.waitForFinished(5000);
+    }
+    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
+    bool ok() const { return port_ > 0; }
+
+private:
+    QProcess proc_;
+    int port_ = 0;
+};
+
+Site& site() {
+    static Site s;
+    return s;
+}
+
+// The peak resident size of this process since the last reset, in MB.
+double peakMb() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ')[0].toDouble() / 1024;
+    return 0;
+}
+
+void resetPeak() {
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly)) f.write("5");
+}
+
+void BM_WholeAudit(benchmark::State& state) {
+    if (!site().ok()) return state.SkipWithError("the site server did not start");
+    QTemporaryDir dir;
+    const auto prep = fd::prepareProgramFolder(dir.path(), QStringLiteral(FARROWDALE_DATA_DIR));
+    if (!prep.ok) return state.SkipWithError("cannot prepare the program folder");
+    fd::audit::AuditRequest r;
+    // The first page is the root URL; the others are listed as full addresses.
+    r.rootUrl = site().base() + QStringLiteral("/p/0.html");
+    for (int i = 1; i < kPages; ++i) r.pages << site().base() + QStringLiteral("/p/%1.html").arg(i);
+    r.databasePath = dir.filePath(QStringLiteral("QELS.db"));
+    std::atomic<bool> cancel{false};
+    resetPeak();
+    for (auto _ : state) {
+        const fd::audit::AuditResult result = fd::audit::runSiteAudit(r, {}, cancel);
+        if (result.pages.size() != kPages || !result.storeError.isEmpty())
+            state.SkipWithError("the audit did not finish every page");
+    }
+    gPeakMb = peakMb();
+    state.SetItemsProcessed(state.iterations() * kPages);
+}
+
+void BM_PythonPeer(benchmark::State& state) {
+    if (!site().ok()) return state.SkipWithError("the site server did not start");
+    for (auto _ : state) {
+        QProcess peer;
+        peer.start(QStringLiteral("/usr/bin/python3"),
+                   {kScripts + QStringLiteral("/python_peer.py"), site().base(),
+                    QString::number(kPages)});
+        peer.waitForFinished(-1);
+        const QList<QByteArray> words = peer.readAllStandardOutput().trimmed().split(' ');
+        const double seconds = words.value(3).toDouble();
+        if (words.value(0) != "PAGES" || seconds <= 0)
+            return state.SkipWithError("the peer did not finish");
+        state.SetIterationTime(seconds);
+        gPeerPagesPerSecond = kPages / seconds;
+    }
+    state.SetItemsProcessed(state.iterations() * kPages);
+}
+
+void BM_ReadPageOneCore(benchmark::State& state) {
+    QProcess sample;
+    sample.start(QStringLiteral("/usr/bin/python3"),
+                 {kScripts + QStringLiteral("/bench_site.py"), QStringLiteral("sample")});
+    sample.waitForFinished(60000);
+    const QByteArray body = sample.readAllStandardOutput();
+    const QString type = QStringLiteral("text/html; charset=utf-8");
+    const QString url = QStringLiteral("http://127.0.0.1/p/0.html");
+    for (auto _ : state) {
+        fd::audit::PageContent c = fd::audit::readPage(body, type, url);
+        benchmark::DoNotOptimize(c);
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.SetBytesProcessed(state.iterations() * body.size());
+}
+
+class Reporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs) {
+            const auto it = r.counters.find("items_per_second");
+            if (it == r.counters.end()) continue;
+            const double rate = it->second.value;
+            const std::string name = r.run_name.function_name;
+            if (name == "BM_WholeAudit") gAuditPagesPerSecond = rate;
+            if (name == "BM_ReadPageOneCore") gParsePagesPerSecond = rate;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+
+BENCHMARK(BM_ReadPageOneCore)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_WholeAudit)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_PythonPeer)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    Reporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    std::printf("\nReading alone, one core: %.0f pages/s (target >= 2,000 pages/s)\n",
+                gParsePagesPerSecond);
+    if (gAuditPagesPerSecond > 0 && gPeerPagesPerSecond > 0)
+        std::printf(
+            "Whole audit, %d pages: %.0f pages/s; Python peer (urllib + html.parser): %.0f "
+            "pages/s; %.1f x the peer (target >= 10 x)\n",
+            kPages, gAuditPagesPerSecond, gPeerPagesPerSecond,
+            gAuditPagesPerSecond / gPeerPagesPerSecond);
+    std::printf("Peak memory of the whole audit: %.0f MB (target < 300 MB)\n", gPeakMb);
+    return 0;
+}
