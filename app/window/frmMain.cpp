@@ -33,6 +33,7 @@ frmMain::frmMain(Globals& g, Dialogs& dialogs, WebBrowser* browser, QWidget* par
     setupSitemap();
     setupUpdate();
     setupReports();
+    setupAudit();
 }
 
 frmMain::~frmMain() = default;

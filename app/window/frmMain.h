@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 #include <memory>
 
 #include "core/Globals.h"
@@ -152,6 +153,12 @@ private:
     // The default printer the submission report prints on, opened on first
     // use; its job stays open until the program ends.
     std::shared_ptr<class PrinterDeviceHolder> reportPrinter_;
+    // --- audit: the Tools menu's site audit (frmMain_audit.cpp)
+    void setupAudit();
+    void AuditSite_Click();
+    QPointer<class QDialog> auditWindow_;  // created on first use, gone when closed
+    // The text of every page node of the site directory tree, in tree order.
+    QStringList treePages() const;
     // --- sitemap: the Tools menu's site map (frmMain_sitemap.cpp)
     void setupSitemap();
     void CreateSiteMap_Click();

@@ -146,6 +146,10 @@ QString frmMain::submitterEmail() const {
 QString frmMain::countryCode() const {
     return sites_ ? sites_->config->details().countryCode : QString();
 }
+QStringList frmMain::treePages() const {
+    return sites_ ? sites_->tree->pages() : QStringList();
+}
+
 bool frmMain::selectedTreePage(QString* text) const {
     if (text) text->clear();
     if (!sites_) return false;

@@ -93,9 +93,9 @@ void BM_PythonPeer(benchmark::State& state) {
     if (!site().ok()) return state.SkipWithError("the site server did not start");
     for (auto _ : state) {
         QProcess peer;
-        peer.start(QStringLiteral("/usr/bin/python3"),
-                   {kScripts + QStringLiteral("/python_peer.py"), site().base(),
-                    QString::number(kPages)});
+        peer.start(
+            QStringLiteral("/usr/bin/python3"),
+            {kScripts + QStringLiteral("/python_peer.py"), site().base(), QString::number(kPages)});
         peer.waitForFinished(-1);
         const QList<QByteArray> words = peer.readAllStandardOutput().trimmed().split(' ');
         const double seconds = words.value(3).toDouble();

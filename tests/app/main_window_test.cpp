@@ -94,7 +94,8 @@ TEST_F(MainWindow, MenusHoldEveryItemInOrderWithShortcuts) {
           "Exit"}},
         {"Edit", {"Clear"}},
         {"View", {"ViewHome", "ViewFavorites"}},
-        {"Report", {"CreateSiteMap", "CreateXmlSitemap", "SendChangeReport", "PreventPopUps"}},
+        {"Report",
+         {"CreateSiteMap", "CreateXmlSitemap", "SendChangeReport", "AuditSite", "PreventPopUps"}},
         {"Support", {"LearnMore", "SendErrorLog", "Update", "UpdateBrowser"}},
         {"Help", {"OnlineHelp", "Tallowby", "Dash2", "About"}},
     };

@@ -3,24 +3,31 @@
 // where a column holds numbers, each list has its export control bound, a
 // double-click opens the page, and Cancel keeps what was finished.
 #include <gtest/gtest.h>
-
 #include <listcaster/ctlRowporter.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include "audit/frmSiteAudit.h"
+#include "sites/SiteDirectoryTree.h"
+#include "support/FakeBrowser.h"
+#include "support/FakeDialogs.h"
 #include "support/PeerProcess.h"
 #include "support/QtPrinters.h"
 #include "support/TestFolder.h"
+#include "window/MainModule.h"
+#include "window/frmMain.h"
 
 using namespace fd::audit;
 
@@ -28,12 +35,17 @@ namespace {
 
 class AuditWindow : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { startServer(); }
+
+    void startServer() {
         server_ = std::make_unique<fd::test::PeerProcess>(
             QStringLiteral(FARROWDALE_TEST_FIXTURES "/audit_site.py"),
             QStringList{dir_.filePath(QStringLiteral("log")), dir_.path()});
         ASSERT_TRUE(server_->ok());
         root_ = QStringLiteral("http://127.0.0.1:%1/").arg(server_->port());
+    }
+
+    void openStandalone() {
         SiteAuditServices s;
         s.databasePath = folder_.globals().gDB->databasePath();
         s.log = folder_.globals().errorLog.get();
@@ -51,8 +63,11 @@ protected:
     // event loop turning meanwhile.
     void runAudit(const QStringList& pages) {
         window_->setSite(root_, pages);
-        QSignalSpy done(window_.get(), &frmSiteAudit::auditFinished);
-        QTest::mouseClick(child<QPushButton>("cmdStart"), Qt::LeftButton);
+        clickStart(*window_);
+    }
+    static void clickStart(frmSiteAudit& w) {
+        QSignalSpy done(&w, &frmSiteAudit::auditFinished);
+        QTest::mouseClick(w.findChild<QPushButton*>("cmdStart"), Qt::LeftButton);
         ASSERT_TRUE(done.wait(60000));
     }
 
@@ -71,6 +86,7 @@ protected:
 };
 
 TEST_F(AuditWindow, RunFillsSortableListsWithTheirExportControls) {
+    openStandalone();
     runAudit({"good1.html", "not-found.html", "no-h1.html", "two-h1.html", "long-title.html",
               "slow.html"});
     QTreeWidget* pages = window_->pagesList();
@@ -112,6 +128,7 @@ TEST_F(AuditWindow, RunFillsSortableListsWithTheirExportControls) {
 }
 
 TEST_F(AuditWindow, CancelKeepsWhatWasFinishedAndTheWindowAnswers) {
+    openStandalone();
     window_->setSite(root_, {"good1.html", "stall.html", "good2.html"});
     QSignalSpy done(window_.get(), &frmSiteAudit::auditFinished);
     QTest::mouseClick(child<QPushButton>("cmdStart"), Qt::LeftButton);
@@ -119,14 +136,51 @@ TEST_F(AuditWindow, CancelKeepsWhatWasFinishedAndTheWindowAnswers) {
     // The stalled page holds the run; the good pages finish first.
     QElapsedTimer t;
     t.start();
-    while (window_->pagesList()->topLevelItemCount() < 3 && t.elapsed() < 20000)
-        QTest::qWait(20);
+    while (window_->pagesList()->topLevelItemCount() < 3 && t.elapsed() < 20000) QTest::qWait(20);
     ASSERT_EQ(window_->pagesList()->topLevelItemCount(), 3);
     QTest::mouseClick(child<QPushButton>("cmdCancel"), Qt::LeftButton);
     ASSERT_TRUE(done.wait(10000));
     EXPECT_EQ(window_->pagesList()->topLevelItemCount(), 3);
     EXPECT_TRUE(child<QLabel>("lblResult")->text().startsWith("Cancelled"));
     EXPECT_EQ(folder_.scalar("SELECT Cancelled FROM AuditRuns"), "1");
+}
+
+TEST_F(AuditWindow, ToolsMenuAuditsTheTreeAndOpensAPageInTheBrowser) {
+    fd::test::FakeDialogs dialogs;
+    fd::test::FakeBrowser* browser = nullptr;
+    fd::StartOptions o;
+    o.programFolder = folder_.path();
+    o.dataDir = fd::test::deliveredData();
+    auto app = fd::Main(o, dialogs, [&] { return browser = new fd::test::FakeBrowser; });
+    ASSERT_TRUE(app);
+    fd::frmMain& w = *app->mainWindow;
+    auto* item = w.findChild<QAction*>("AuditSite");
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->text(), "&Audit Site");
+
+    // No root URL: the user is told, no window opens.
+    w.findChild<QComboBox*>("cmbWebSiteRoot")->setEditText(QString());
+    item->trigger();
+    EXPECT_EQ(dialogs.lastText(), "Please enter the root URL of this web site before auditing it.");
+    EXPECT_EQ(w.findChild<frmSiteAudit*>(), nullptr);
+
+    w.findChild<QComboBox*>("cmbWebSiteRoot")->setEditText(root_);
+    auto* tree = w.findChild<fd::sites::SiteDirectoryTree*>("tvwWebSiteDirectory");
+    tree->resetToRoot(root_);
+    tree->addPages({"good1.html", "no-h1.html"});
+    item->trigger();
+    auto* audit = w.findChild<frmSiteAudit*>();
+    ASSERT_TRUE(audit);
+    clickStart(*audit);
+    EXPECT_EQ(audit->pagesList()->topLevelItemCount(), 3);
+
+    QTreeWidgetItem* row = audit->pagesList()->topLevelItem(2);
+    emit audit->pagesList()->itemDoubleClicked(row, 0);
+    EXPECT_EQ(browser->navigations.last(), row->text(0));
+    EXPECT_EQ(w.findChild<QTabWidget*>("tabTasks")->currentIndex(), 1);
+    // The menu item brings the same window back.
+    item->trigger();
+    EXPECT_EQ(w.findChildren<frmSiteAudit*>().size(), 1);
 }
 
 }  // namespace
