@@ -53,13 +53,15 @@ const std::vector<Command>& commands() {
                  QStringLiteral("DIR"))},
          sitemapCommand},
         {QStringLiteral("report"),
-         QStringLiteral("changes|submissions --from DATE --to DATE [--site NAME] --out FILE.txt"),
+         QStringLiteral(
+             "changes|submissions --from DATE --to DATE [--site NAME] --out FILE.txt|FILE.xlsx"),
          QStringLiteral("Write the change-request or the submission report."),
          QStringLiteral(
              "Writes the report the report dialog writes for the date range (and the site's root "
              "URLs with --site): FILE.txt receives the report file's text, fields separated by "
-             "\"|\". DATE is 2026-12-07 (from the start, or to the end, of that day) or "
-             "2026-12-07T14:05[:00]."),
+             "\"|\"; FILE.xlsx a workbook of the preview window's list, written by the list "
+             "export control's workbook writer. DATE is 2026-12-07 (from the start, or to the "
+             "end, of that day) or 2026-12-07T14:05[:00]."),
          {option(QStringLiteral("from"), QStringLiteral("The first date of the range."),
                  QStringLiteral("DATE")),
           option(QStringLiteral("to"), QStringLiteral("The last date of the range."),

@@ -34,8 +34,9 @@ int reportCommand(Invocation& in) {
     filter.to = parseDate(QStringLiteral("to"), in.required(QStringLiteral("to")), true);
     if (filter.to < filter.from) usage(QStringLiteral("--to lies before --from"));
     const QString out = in.required(QStringLiteral("out"));
-    if (!out.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
-        usage(QStringLiteral("--out: the report is written to a .txt file"));
+    const bool workbook = out.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive);
+    if (!workbook && !out.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
+        usage(QStringLiteral("--out: the report is written to a .txt file or an .xlsx workbook"));
 
     // The dialog's site filter holds root URLs: a site stands for all of its.
     bool nothingToMatch = false;
@@ -53,7 +54,13 @@ int reportCommand(Invocation& in) {
         changeRows = changeRequestRows(*db.query(changeRequestQuery(filter)));
     if (!nothingToMatch && !changes)
         submissionRows = fd::submissionRows(*db.query(submissionQuery(filter)));
-    writeFileWhole(out, changes ? changeLogBytes(changeRows) : submissionLogBytes(submissionRows));
+    if (workbook && changes)
+        writeChangeRequestWorkbook(out, changeRows);
+    else if (workbook)
+        writeSubmissionWorkbook(out, submissionRows);
+    else
+        writeFileWhole(out,
+                       changes ? changeLogBytes(changeRows) : submissionLogBytes(submissionRows));
     return kOk;
 }
 

@@ -1,6 +1,11 @@
 #include "ReportFiles.h"
 
+#include <listcaster/ExcelWorkbook.h>
+
+#include <QFile>
 #include <QLocale>
+#include <QSaveFile>
+#include <QTemporaryFile>
 
 #include "core/AppError.h"
 #include "core/CADODBAccess.h"
@@ -17,6 +22,33 @@ RecordsetPtr runReport(const CADODBAccess& db, const QString& sql) {
         throw AppError(91, QStringLiteral("Object variable or With block variable not set"),
                        QStringLiteral("Farrowdale"));
     return rs;
+}
+
+// Writes table to a temporary file, then its bytes to path whole: what was
+// there is replaced only once the new workbook is complete.
+void writeWorkbookFile(const QString& path, const listcaster::TableSource& table,
+                       const QString& title) {
+    QTemporaryFile tmp;
+    if (!tmp.open())
+        throw AppError(err::kPathNotFound, tmp.errorString(), QStringLiteral("Farrowdale"));
+    listcaster::WorkbookOptions options;
+    options.header = title;
+    try {
+        listcaster::writeWorkbook(QFile::encodeName(tmp.fileName()), table, options);
+    } catch (const listcaster::WorkbookError& e) {
+        throw AppError(e.number, e.description, QStringLiteral("Farrowdale"));
+    }
+    tmp.seek(0);
+    const QByteArray bytes = tmp.readAll();
+    QSaveFile file(path);
+    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
+        !file.commit())
+        throw AppError(err::kPermissionDenied, file.errorString(), QStringLiteral("Farrowdale"));
+}
+
+// Twips of a width in pixels at 96 dots per inch.
+constexpr int twipsOf(int pixels) {
+    return pixels * 15;
 }
 
 }  // namespace
@@ -98,6 +130,39 @@ QByteArray submissionLogBytes(const std::vector<SubmissionRow>& rows) {
     QByteArray bytes = submissionLogHeader();
     for (const SubmissionRow& r : rows) bytes += submissionLogLine(r);
     return bytes;
+}
+
+void writeChangeRequestWorkbook(const QString& path, const std::vector<ChangeRequestRow>& rows) {
+    const QStringList captions = changeRequestListColumns();
+    const auto widths = changeRequestColumnWidths(twipsOf(kChangeRequestPreviewWidth),
+                                                  static_cast<int>(captions.size()));
+    std::vector<listcaster::TableRows::Column> columns;
+    for (qsizetype c = 0; c < captions.size(); ++c)
+        columns.push_back({captions[c], widths ? (*widths)[static_cast<std::size_t>(c)] : 1440});
+    std::vector<std::vector<QString>> cells;
+    for (const ChangeRequestRow& r : rows) {
+        const QStringList texts = changeRequestListRow(r);
+        cells.emplace_back(texts.begin(), texts.end());
+    }
+    writeWorkbookFile(path, listcaster::TableRows(std::move(columns), std::move(cells)),
+                      kChangeRequestPreviewTitle);
+}
+
+void writeSubmissionWorkbook(const QString& path, const std::vector<SubmissionRow>& rows) {
+    const QStringList captions = submissionListColumns();
+    const int listWidth = twipsOf(kSubmissionPreviewWidth) - 20;
+    std::vector<listcaster::TableRows::Column> columns = {
+        {captions[0], kSubmissionDateWidth},
+        {captions[1], kSubmissionEngineWidth},
+        {captions[2],
+         submissionLastColumnWidth(listWidth, kSubmissionDateWidth, kSubmissionEngineWidth)}};
+    std::vector<std::vector<QString>> cells;
+    for (const SubmissionRow& r : rows) {
+        const QStringList texts = submissionListRow(r);
+        cells.emplace_back(texts.begin(), texts.end());
+    }
+    writeWorkbookFile(path, listcaster::TableRows(std::move(columns), std::move(cells)),
+                      kSubmissionPreviewTitle);
 }
 
 ReportFileWriter::ReportFileWriter(const QString& path, const QByteArray& header) : file_(path) {

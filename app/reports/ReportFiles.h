@@ -39,6 +39,13 @@ QStringList submissionListRow(const SubmissionRow& r);
 QByteArray changeLogBytes(const std::vector<ChangeRequestRow>& rows);
 QByteArray submissionLogBytes(const std::vector<SubmissionRow>& rows);
 
+// The report's preview list as an Excel workbook, written by the list export
+// control's workbook writer as it writes it from a preview window that has
+// just opened (its columns, widths and title). The file is replaced whole or
+// not at all; throws AppError on failure.
+void writeChangeRequestWorkbook(const QString& path, const std::vector<ChangeRequestRow>& rows);
+void writeSubmissionWorkbook(const QString& path, const std::vector<SubmissionRow>& rows);
+
 // A report file written line by line: created (or emptied) with its header
 // line on construction. Throws AppError (70, permission denied) when the file
 // cannot be created or a line cannot be written.

@@ -68,6 +68,14 @@ QString submissionListAddress(const QString& address);
 QByteArray submissionLogHeader();
 QByteArray submissionLogLine(const SubmissionRow& r);
 
+// The preview windows' titles and the sizes (pixels) they open with.
+inline const QString kChangeRequestPreviewTitle = QStringLiteral("Report Preview");
+inline const QString kSubmissionPreviewTitle = QStringLiteral("Web Site Submission Report");
+inline constexpr int kChangeRequestPreviewWidth = 900, kChangeRequestPreviewHeight = 500;
+inline constexpr int kSubmissionPreviewWidth = 760, kSubmissionPreviewHeight = 460;
+// The submission preview's first two columns (twips).
+inline constexpr int kSubmissionDateWidth = 1200, kSubmissionEngineWidth = 2400;
+
 // Column widths (twips) of the change-request preview for a window whose
 // inner width is innerWidth: avg = innerWidth / columns rounded half to even;
 // above 900, "Date", "Revisit" and "Author" get avg - 900, "Root Web Site",

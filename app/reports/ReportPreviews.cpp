@@ -77,8 +77,8 @@ frmChangeRequestPreview::frmChangeRequestPreview(Globals& g, Dialogs& dialogs,
                     changeRequestListColumns(), kChangeLogFile, parent),
       dialogs_(dialogs) {
     setObjectName(QStringLiteral("frmChangeRequestPreview"));
-    setWindowTitle(QStringLiteral("Report Preview"));
-    resize(900, 500);
+    setWindowTitle(kChangeRequestPreviewTitle);
+    resize(kChangeRequestPreviewWidth, kChangeRequestPreviewHeight);
 }
 
 void frmChangeRequestPreview::populateChangeRequestPreview() {
@@ -123,10 +123,10 @@ frmSubmissionReport::frmSubmissionReport(Globals& g, ReportFilterSource filter,
                     submissionListColumns(), kSubmissionLogFile, parent),
       printer_(std::move(printer)) {
     setObjectName(QStringLiteral("frmSubmissionReport"));
-    setWindowTitle(QStringLiteral("Web Site Submission Report"));
-    list_->setColumnWidth(0, twipsToPixels(1200));
-    list_->setColumnWidth(1, twipsToPixels(2400));
-    resize(760, 460);
+    setWindowTitle(kSubmissionPreviewTitle);
+    list_->setColumnWidth(0, twipsToPixels(kSubmissionDateWidth));
+    list_->setColumnWidth(1, twipsToPixels(kSubmissionEngineWidth));
+    resize(kSubmissionPreviewWidth, kSubmissionPreviewHeight);
     // After sorting, the headers and the first three rows go to the default
     // printer; the printed lines stay in its open job.
     connect(list_->header(), &QHeaderView::sectionClicked, this, [this] {

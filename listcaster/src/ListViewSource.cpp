@@ -41,10 +41,16 @@ double dpiY() {
 }
 }  // namespace
 
-double ListViewSource::twipsPerPixelX() { return 1440.0 / dpiX(); }
-double ListViewSource::twipsPerPixelY() { return 1440.0 / dpiY(); }
+double ListViewSource::twipsPerPixelX() {
+    return 1440.0 / dpiX();
+}
+double ListViewSource::twipsPerPixelY() {
+    return 1440.0 / dpiY();
+}
 
-int ListViewSource::columnCount() const { return list_ ? list_->columnCount() : 0; }
+int ListViewSource::columnCount() const {
+    return list_ ? list_->columnCount() : 0;
+}
 
 QString ListViewSource::columnText(int i) const {
     if (!list_ || i < 1 || i > columnCount()) return {};
@@ -65,9 +71,13 @@ Alignment ListViewSource::columnAlignment(int i) const {
     return Alignment::Left;
 }
 
-int ListViewSource::columnIndex(int i) const { return i; }
+int ListViewSource::columnIndex(int i) const {
+    return i;
+}
 
-int ListViewSource::rowCount() const { return list_ ? list_->topLevelItemCount() : 0; }
+int ListViewSource::rowCount() const {
+    return list_ ? list_->topLevelItemCount() : 0;
+}
 
 namespace {
 QTreeWidgetItem* itemAt(QTreeWidget* list, int row) {
@@ -76,7 +86,9 @@ QTreeWidgetItem* itemAt(QTreeWidget* list, int row) {
 }
 }  // namespace
 
-QString ListViewSource::itemText(int row) const { return cellText(row, 1); }
+QString ListViewSource::itemText(int row) const {
+    return cellText(row, 1);
+}
 
 bool ListViewSource::hasSubItem(int row, int j) const {
     auto* it = itemAt(list_, row);
@@ -85,7 +97,9 @@ bool ListViewSource::hasSubItem(int row, int j) const {
     return it->data(j, Qt::DisplayRole).isValid();
 }
 
-QString ListViewSource::subItemText(int row, int j) const { return cellText(row, j + 1); }
+QString ListViewSource::subItemText(int row, int j) const {
+    return cellText(row, j + 1);
+}
 
 QString ListViewSource::cellText(int row, int column) const {
     auto* it = itemAt(list_, row);
@@ -103,6 +117,10 @@ QColor ListViewSource::cellForeColor(int row, int column) const {
     }
     // No colour of its own: the list's text colour (a system colour).
     return list_->palette().color(QPalette::Text);
+}
+
+int ListViewSource::cellForeRgb(int row, int column) const {
+    return static_cast<int>(cellForeColor(row, column).rgb() & 0xFFFFFF);
 }
 
 bool ListViewSource::cellBold(int row, int column) const {

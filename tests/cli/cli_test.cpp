@@ -3,6 +3,7 @@
 // command's output read back (JSON parsed, files compared with what the
 // window's own code writes).
 #include <gtest/gtest.h>
+#include <listcaster/clsLVExcelExport.h>
 #include <sqlite3.h>
 
 #include <QDir>
@@ -15,6 +16,7 @@
 
 #include "CliRun.h"
 #include "core/ProgramFolder.h"
+#include "reports/ReportFiles.h"
 #include "reports/ReportPreviews.h"
 #include "sites/PageList.h"
 #include "sites/SiteRecords.h"
@@ -33,6 +35,20 @@ QJsonArray jsonArray(const CliResult& r) {
     const QJsonDocument doc = QJsonDocument::fromJson(r.out.toUtf8(), &e);
     EXPECT_EQ(e.error, QJsonParseError::NoError) << r.out.toStdString();
     return doc.array();
+}
+
+// A workbook's cell values, row by row, read back with openpyxl.
+QJsonArray workbookCells(const QString& path) {
+    QProcess py;
+    py.start(QStringLiteral("/usr/bin/python3"),
+             {QStringLiteral("-c"),
+              QStringLiteral("import json, sys\nfrom openpyxl import load_workbook\n"
+                             "ws = load_workbook(sys.argv[1]).active\n"
+                             "print(json.dumps([[c.value for c in r] for r in ws.iter_rows()]))"),
+              path});
+    EXPECT_TRUE(py.waitForFinished(60000));
+    EXPECT_EQ(py.exitCode(), 0) << py.readAllStandardError().toStdString();
+    return QJsonDocument::fromJson(py.readAllStandardOutput()).array();
 }
 
 void writeFile(const QString& path, const QByteArray& bytes) {
@@ -282,18 +298,28 @@ TEST_F(CliFolder, ReportsAreTheFilesTheReportWindowsWrite) {
                         QDateTime(QDate(2026, 3, 31), QTime(23, 59, 59)),
                         {}};
     test::FakeDialogs dialogs;
-    auto windowFile = [&](bool changes) {
-        if (changes) {
-            frmChangeRequestPreview w(folder.globals(), dialogs, [&] { return filter; });
-            w.populateChangeRequestPreview();
-            return test::readFile(w.reportFile());
-        }
-        frmSubmissionReport w(
-            folder.globals(), [&] { return filter; }, nullptr);
-        w.populateSubmissionPreview();
-        return test::readFile(w.reportFile());
-    };
     QTemporaryDir tmp;
+    // The report file a preview writes, and the workbook its list export
+    // control writes of its list.
+    auto windowFile = [&](bool changes) {
+        std::unique_ptr<ReportPreview> w;
+        if (changes) {
+            auto* p =
+                new frmChangeRequestPreview(folder.globals(), dialogs, [&] { return filter; });
+            p->populateChangeRequestPreview();
+            w.reset(p);
+        } else {
+            auto* p = new frmSubmissionReport(
+                folder.globals(), [&] { return filter; }, nullptr);
+            p->populateSubmissionPreview();
+            w.reset(p);
+        }
+        listcaster::clsLVExcelExport excel;
+        excel.setListView(w->list());
+        excel.Filename = tmp.filePath("window.xlsx");
+        EXPECT_TRUE(excel.ExportListViewToExcel());
+        return test::readFile(w->reportFile());
+    };
     const QString out = tmp.filePath("r.txt");
     const QStringList range = {"--from", "2026-03-01", "--to", "2026-03-31", "--out", out};
     for (const bool changes : {true, false}) {
@@ -307,6 +333,14 @@ TEST_F(CliFolder, ReportsAreTheFilesTheReportWindowsWrite) {
         EXPECT_EQ(test::readFile(out), windowFile(changes)) << kind.toStdString();
         filter.sites.clear();
         EXPECT_EQ(all.count("\r\n"), changes ? 4 : 2);  // the header and the rows in range
+
+        // The workbook: the preview's list, cell for cell.
+        const QString book = tmp.filePath("r.xlsx");
+        ASSERT_EQ(cli(QStringList{"report", kind, "--out", book} + range.mid(0, 4)).code, 0);
+        windowFile(changes);
+        const QJsonArray cells = workbookCells(book);
+        EXPECT_EQ(cells, workbookCells(tmp.filePath("window.xlsx"))) << kind.toStdString();
+        EXPECT_EQ(cells.size(), changes ? 4 : 2);
     }
     // A site without a root URL has nothing to report: the header alone.
     ASSERT_EQ(cli(QStringList{"report", "changes", "--site", "Beta"} + range).code, 0);

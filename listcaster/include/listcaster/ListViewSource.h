@@ -11,54 +11,40 @@
 #include <QTreeWidget>
 
 #include "listcaster/Export.h"
+#include "listcaster/TableSource.h"
 
 namespace listcaster {
-
-// The six font values Listcaster copies from a list or a dialog.
-struct LISTCASTER_EXPORT FontSpec {
-    QString name = QStringLiteral("Arial");
-    double size = 10.0;  // points
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool strikethrough = false;
-
-    static FontSpec fromQFont(const QFont& f);
-    QFont toQFont() const;
-    bool operator==(const FontSpec&) const = default;
-};
-
-enum class Alignment { Left = 0, Right = 1, Centre = 2 };
 
 // Reads a QTreeWidget in report mode (the stand-in for the host's list view).
 // Holds a guarded, non-owning reference: a list destroyed by its host reads
 // as an empty list instead of crashing.
-class LISTCASTER_EXPORT ListViewSource {
+class LISTCASTER_EXPORT ListViewSource : public TableSource {
 public:
     explicit ListViewSource(QTreeWidget* list = nullptr);
 
     QTreeWidget* widget() const { return list_; }
     bool isBound() const { return !list_.isNull(); }
 
-    int columnCount() const;
-    QString columnText(int i) const;
-    int columnWidthTwips(int i) const;  // 0 for a hidden column
-    Alignment columnAlignment(int i) const;
+    int columnCount() const override;
+    QString columnText(int i) const override;
+    int columnWidthTwips(int i) const override;  // 0 for a hidden column
+    Alignment columnAlignment(int i) const override;
     int columnIndex(int i) const;  // position number, 1 for the item's own text
 
-    int rowCount() const;
+    int rowCount() const override;
     QString itemText(int row) const;  // column 1
     // Text of column j + 1; "" when the row has no such sub-item.
     QString subItemText(int row, int j) const;
-    bool hasSubItem(int row, int j) const;  // false when the row is shorter
+    bool hasSubItem(int row, int j) const override;  // false when the row is shorter
     // Column c (1-based) of row: text, colour and bold flag.
-    QString cellText(int row, int column) const;
+    QString cellText(int row, int column) const override;
     QColor cellForeColor(int row, int column) const;
-    bool cellBold(int row, int column) const;
-    bool isSelected(int row) const;
+    int cellForeRgb(int row, int column) const override;
+    bool cellBold(int row, int column) const override;
+    bool isSelected(int row) const override;
     int selectedCount() const;
 
-    FontSpec font() const;
+    FontSpec font() const override;
     // Twips per screen pixel, horizontally and vertically (1440 / DPI).
     static double twipsPerPixelX();
     static double twipsPerPixelY();
