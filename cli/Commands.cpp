@@ -42,13 +42,19 @@ const std::vector<Command>& commands() {
          {siteOption(), rootOption(), jsonOption()},
          pagesListCommand},
         {QStringLiteral("sitemap"),
-         QStringLiteral("--site NAME [--root URL] [--html] --out DIR"),
-         QStringLiteral("Write a site's site map."),
-         QStringLiteral("Writes the site map of the site's page list into DIR, built as the "
-                        "Tools menu builds it: sitemap.htm, an HTML page of links. An existing "
-                        "file is replaced whole or not at all."),
+         QStringLiteral("--site NAME [--root URL] [--html] [--xml [--gzip]] --out DIR"),
+         QStringLiteral("Write a site's site map or XML sitemaps."),
+         QStringLiteral(
+             "Writes the site maps of the site's page list into DIR, built as the Tools menu "
+             "builds them: sitemap.htm, the HTML page of links (the default, or --html), and with "
+             "--xml the XML sitemaps for search engines, sitemap.xml (sitemap.xml.gz with --gzip) "
+             "and, beyond 50,000 pages or 50 MB, numbered files under it as an index. The files "
+             "written are printed; what was left out of the XML sitemaps and the robots.txt "
+             "line go to stderr. Existing files are replaced whole or not at all."),
          {siteOption(), rootOption(),
-          option(QStringLiteral("html"), QStringLiteral("The HTML site map (the default).")),
+          option(QStringLiteral("html"), QStringLiteral("The HTML site map.")),
+          option(QStringLiteral("xml"), QStringLiteral("The XML sitemaps.")),
+          option(QStringLiteral("gzip"), QStringLiteral("Compress the XML sitemaps (gzip).")),
           option(QStringLiteral("out"), QStringLiteral("The folder to write into (must exist)."),
                  QStringLiteral("DIR"))},
          sitemapCommand},

@@ -6,6 +6,7 @@
 
 #include "Cli.h"
 #include "sitemap/SiteMap.h"
+#include "sitemap/XmlSitemap.h"
 #include "sites/PageList.h"
 
 namespace fd::cli {
@@ -54,7 +55,9 @@ int pagesImportCommand(Invocation& in) {
     const QStringList pages = sites::readPageListFile(file);
     const QString saved =
         sites::saveSitePageList(*in.globals().gDB, in.globals().programFolder, site, pages);
-    in.note(QStringLiteral("%1 pages imported into %2").arg(pages.size()).arg(saved));
+    in.note(QStringLiteral("%1 %2 imported into %3")
+                .arg(pages.size())
+                .arg(pages.size() == 1 ? QStringLiteral("page") : QStringLiteral("pages"), saved));
     return kOk;
 }
 
@@ -79,6 +82,10 @@ int pagesListCommand(Invocation& in) {
 
 int sitemapCommand(Invocation& in) {
     in.positional(0, {});
+    const bool xml = in.isSet(QStringLiteral("xml"));
+    const bool html = in.isSet(QStringLiteral("html")) || !xml;
+    const bool gzip = in.isSet(QStringLiteral("gzip"));
+    if (gzip && !xml) usage(QStringLiteral("--gzip compresses the XML sitemaps: give --xml too"));
     const QString outDir = in.required(QStringLiteral("out"));
     if (!QFileInfo(outDir).isDir())
         fail(QStringLiteral("the folder %1 does not exist").arg(outDir));
@@ -87,9 +94,32 @@ int sitemapCommand(Invocation& in) {
     const QStringList pages = sitePages(in, site);
     if (pages.isEmpty())
         fail(QStringLiteral("the site '%1' has no pages in its list").arg(site.name));
-    const QString path = QDir(outDir).filePath(QStringLiteral("sitemap.htm"));
-    writeFileWhole(path, siteMapFileBytes(buildSiteMapHtml(root.url, site.name, pages)));
-    in.out(QDir::toNativeSeparators(path) + u'\n');
+    if (xml && !SitemapSite::fromRootUrl(root.url))
+        fail(QStringLiteral("an XML sitemap needs a root URL that begins with http:// or https:// "
+                            "and names the site's host, not '%1'")
+                 .arg(root.url));
+
+    const QDir dir(outDir);
+    if (html) {
+        const QString path = dir.filePath(QStringLiteral("sitemap.htm"));
+        writeFileWhole(path, siteMapFileBytes(buildSiteMapHtml(root.url, site.name, pages)));
+        in.out(QDir::toNativeSeparators(path) + u'\n');
+    }
+    if (xml) {
+        const QHash<QString, QDate> updated = pageUpdateDates(*in.globals().gDB, site.name);
+        QList<SitemapPage> listed;
+        listed.reserve(pages.size());
+        for (const QString& p : pages) listed.append({p, updated.value(p)});
+        XmlSitemapOptions options;
+        options.gzip = gzip;
+        const QString main =
+            dir.filePath(gzip ? QStringLiteral("sitemap.xml.gz") : QStringLiteral("sitemap.xml"));
+        const XmlSitemapSummary summary = writeXmlSitemaps(root.url, listed, main, options);
+        in.note(xmlSitemapMessage(summary).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        if (summary.files.isEmpty())
+            fail(QStringLiteral("no page could be listed: nothing written"));
+        for (const QString& f : summary.files) in.out(QDir::toNativeSeparators(f) + u'\n');
+    }
     return kOk;
 }
 

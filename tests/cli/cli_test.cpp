@@ -99,6 +99,7 @@ TEST(CliUsage, BadUsageExitsTwoAndSaysWhyOnStderr) {
         {{"pages", "list"}, "--site is required"},
         {{"pages", "import", "--site", "x"}, "missing FILE"},
         {{"sitemap", "--site", "x"}, "--out is required"},
+        {{"sitemap", "--site", "x", "--gzip", "--out", "."}, "give --xml too"},
         {{"report", "weekly", "--from", "2026-01-01", "--to", "2026-01-02", "--out", "r.txt"},
          "unknown report 'weekly'"},
         {{"report", "changes", "--from", "yesterday", "--to", "2026-01-02", "--out", "r.txt"},
@@ -252,23 +253,63 @@ TEST_F(CliFolder, PagesImportSavesTheListWhereTheWindowKeepsItAndListsItBack) {
     EXPECT_EQ(test::readFile(saved), sites::formatPageList(pages));
 }
 
-TEST_F(CliFolder, SitemapWritesTheSiteMapPageOfTheList) {
+// What xmllint says of a file checked against a sitemaps.org schema ("" when
+// it is valid).
+QString schemaErrors(const QString& file, const char* schema) {
+    QProcess lint;
+    lint.start(QStringLiteral("xmllint"),
+               {QStringLiteral("--noout"), QStringLiteral("--schema"),
+                QStringLiteral(FARROWDALE_SOURCE_DIR "/tests/sitemap/schemas/") +
+                    QString::fromLatin1(schema),
+                file});
+    lint.waitForFinished(60000);
+    return lint.exitCode() == 0 ? QString() : QString::fromUtf8(lint.readAllStandardError());
+}
+
+TEST_F(CliFolder, SitemapWritesTheHtmlAndXmlSiteMapsOfTheList) {
     QTemporaryDir tmp;
-    writeFile(tmp.filePath("p.txt"), "/a.html\r\n/robots.txt\r\n/b&c.html\r\n");
+    writeFile(tmp.filePath("p.txt"), "/a.html\r\n/robots.txt\r\n/b&c.html\r\nx y.html\r\n");
     ASSERT_EQ(cli({"pages", "import", tmp.filePath("p.txt"), "--site", "alpha"}).code, 0);
+    folder.exec(
+        "INSERT INTO WebSitePages (WebSiteID, PageURL, UpdatedDate) SELECT WebSiteID, "
+        "'/a.html', '2026-03-04 10:00:00' FROM WebSites WHERE WebSiteGenericName = "
+        "'alpha'");
     const QString out = tmp.filePath("out");
     QDir().mkpath(out);
 
-    const CliResult r = cli({"sitemap", "--site", "alpha", "--out", out});
+    CliResult r = cli({"sitemap", "--site", "alpha", "--out", out});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QDir(out).filePath("sitemap.htm") + "\n");
     const QString page = QString::fromUtf8(test::readFile(QDir(out).filePath("sitemap.htm")));
     EXPECT_TRUE(page.contains("<a href=\"http://alpha.example/\">alpha</a>"));
     EXPECT_TRUE(page.contains("<a href=\"http://alpha.example//a.html\">a.html</a>"));
     EXPECT_TRUE(page.contains("<a href=\"http://alpha.example//b&amp;c.html\">b&amp;c.html</a>"));
     EXPECT_FALSE(page.contains("robots.txt"));
 
+    r = cli({"sitemap", "--site", "alpha", "--xml", "--out", out});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QString xml = QDir(out).filePath("sitemap.xml");
+    EXPECT_EQ(r.out, xml + "\n");
+    EXPECT_EQ(schemaErrors(xml, "sitemap.xsd"), QString());
+    const QString sitemap = QString::fromUtf8(test::readFile(xml));
+    EXPECT_TRUE(sitemap.contains(
+        "<url><loc>http://alpha.example/a.html</loc><lastmod>2026-03-04</lastmod></url>"))
+        << sitemap.toStdString();
+    EXPECT_TRUE(sitemap.contains("http://alpha.example/b&amp;c.html"));
+    EXPECT_TRUE(sitemap.contains("http://alpha.example/x%20y.html"));
+    EXPECT_TRUE(r.err.contains("Sitemap: http://alpha.example/sitemap.xml")) << r.err.toStdString();
+
+    r = cli({"sitemap", "--site", "alpha", "--xml", "--gzip", "--html", "--out", out});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.split('\n', Qt::SkipEmptyParts),
+              QStringList({QDir(out).filePath("sitemap.htm"), xml + ".gz"}));
+    QProcess zcat;
+    zcat.start("zcat", {xml + ".gz"});
+    ASSERT_TRUE(zcat.waitForFinished(30000));
+    EXPECT_EQ(zcat.readAllStandardOutput(), test::readFile(xml));
+
     EXPECT_EQ(cli({"sitemap", "--site", "alpha", "--out", tmp.filePath("missing")}).code, 1);
-    const CliResult empty = cli({"sitemap", "--site", "Zeta", "--out", out});
+    const CliResult empty = cli({"sitemap", "--site", "Zeta", "--xml", "--out", out});
     EXPECT_EQ(empty.code, 1);
     EXPECT_TRUE(empty.err.contains("no pages")) << empty.err.toStdString();
 }
