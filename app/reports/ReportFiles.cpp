@@ -46,6 +46,19 @@ void writeWorkbookFile(const QString& path, const listcaster::TableSource& table
         throw AppError(err::kPermissionDenied, file.errorString(), QStringLiteral("Farrowdale"));
 }
 
+// The list texts of every row, as the workbook's cells.
+template <class Row>
+std::vector<std::vector<QString>> listCells(const std::vector<Row>& rows,
+                                            QStringList (*listRow)(const Row&)) {
+    std::vector<std::vector<QString>> cells;
+    cells.reserve(rows.size());
+    for (const Row& r : rows) {
+        const QStringList texts = listRow(r);
+        cells.emplace_back(texts.begin(), texts.end());
+    }
+    return cells;
+}
+
 // Twips of a width in pixels at 96 dots per inch.
 constexpr int twipsOf(int pixels) {
     return pixels * 15;
@@ -139,13 +152,9 @@ void writeChangeRequestWorkbook(const QString& path, const std::vector<ChangeReq
     std::vector<listcaster::TableRows::Column> columns;
     for (qsizetype c = 0; c < captions.size(); ++c)
         columns.push_back({captions[c], widths ? (*widths)[static_cast<std::size_t>(c)] : 1440});
-    std::vector<std::vector<QString>> cells;
-    for (const ChangeRequestRow& r : rows) {
-        const QStringList texts = changeRequestListRow(r);
-        cells.emplace_back(texts.begin(), texts.end());
-    }
-    writeWorkbookFile(path, listcaster::TableRows(std::move(columns), std::move(cells)),
-                      kChangeRequestPreviewTitle);
+    writeWorkbookFile(
+        path, listcaster::TableRows(std::move(columns), listCells(rows, changeRequestListRow)),
+        kChangeRequestPreviewTitle);
 }
 
 void writeSubmissionWorkbook(const QString& path, const std::vector<SubmissionRow>& rows) {
@@ -156,12 +165,8 @@ void writeSubmissionWorkbook(const QString& path, const std::vector<SubmissionRo
         {captions[1], kSubmissionEngineWidth},
         {captions[2],
          submissionLastColumnWidth(listWidth, kSubmissionDateWidth, kSubmissionEngineWidth)}};
-    std::vector<std::vector<QString>> cells;
-    for (const SubmissionRow& r : rows) {
-        const QStringList texts = submissionListRow(r);
-        cells.emplace_back(texts.begin(), texts.end());
-    }
-    writeWorkbookFile(path, listcaster::TableRows(std::move(columns), std::move(cells)),
+    writeWorkbookFile(path,
+                      listcaster::TableRows(std::move(columns), listCells(rows, submissionListRow)),
                       kSubmissionPreviewTitle);
 }
 
