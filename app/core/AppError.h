@@ -13,6 +13,8 @@ namespace err {
 constexpr long kDialogCancelled = 32755;
 constexpr long kTransferBusy = 35764;
 constexpr long kCannotConnect = 35754;
+constexpr long kTransferTimedOut = 35761;  // no answer within the time limit
+constexpr long kTransferFailed = 35750;    // any other transfer failure
 constexpr long kFileNotFound = 53;
 constexpr long kPathNotFound = 76;
 constexpr long kPermissionDenied = 70;

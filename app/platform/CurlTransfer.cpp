@@ -1,14 +1,13 @@
 #include "CurlTransfer.h"
 
-#include <curl/curl.h>
-
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
 #include <QUrl>
 #include <cstdio>
 #include <memory>
-#include <mutex>
+
+#include "CurlSupport.h"
 
 namespace fd {
 
@@ -16,16 +15,6 @@ namespace {
 
 const QString kSource = QStringLiteral("inetQELS");
 const QString kBusyText = QStringLiteral("Still executing last request.");
-
-void initCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-struct EasyDeleter {
-    void operator()(CURL* c) const { curl_easy_cleanup(c); }
-};
-using Easy = std::unique_ptr<CURL, EasyDeleter>;
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -54,10 +43,6 @@ int abortCheck(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return static_cast<std::atomic<bool>*>(userdata)->load() ? 1 : 0;
 }
 
-QString curlText(CURLcode rc, const char* errbuf) {
-    return errbuf[0] ? QString::fromUtf8(errbuf) : QString::fromUtf8(curl_easy_strerror(rc));
-}
-
 // Claims the control for one request; released when the scope ends unless
 // handed on (to the upload's worker).
 class BusyClaim {
@@ -82,7 +67,7 @@ private:
 CurlTransfer::CurlTransfer(ErrorSink* log) : CurlTransfer(log, Limits{}) {}
 
 CurlTransfer::CurlTransfer(ErrorSink* log, Limits limits) : log_(log), limits_(limits) {
-    initCurlOnce();
+    curl::initOnce();
 }
 
 CurlTransfer::~CurlTransfer() {
@@ -98,7 +83,7 @@ QByteArray CurlTransfer::openUrl(const QString& url) {
     BusyClaim claim(busy_);
     if (!claim.claimed()) throw AppError(err::kTransferBusy, kBusyText, kSource);
 
-    Easy easy(curl_easy_init());
+    curl::Easy easy(curl_easy_init());
     if (!easy) throw AppError(err::kTransferFailed, QStringLiteral("Out of memory"), kSource);
     CURL* c = easy.get();
     char errbuf[CURL_ERROR_SIZE] = {};
@@ -106,10 +91,7 @@ QByteArray CurlTransfer::openUrl(const QString& url) {
     body.limit = limits_.maxBodyBytes;
     const QByteArray u = url.toUtf8();
     curl_easy_setopt(c, CURLOPT_URL, u.constData());
-    // Only web addresses: a stored address naming a local file or another
-    // protocol is refused rather than read.
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl::webOnly(c);
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
@@ -133,11 +115,12 @@ QByteArray CurlTransfer::openUrl(const QString& url) {
         case CURLE_COULDNT_RESOLVE_PROXY:
         case CURLE_COULDNT_CONNECT:
             throw AppError(err::kCannotConnect,
-                           QStringLiteral("Cannot connect: ") + curlText(rc, errbuf), kSource);
+                           QStringLiteral("Cannot connect: ") + curl::errorText(rc, errbuf),
+                           kSource);
         case CURLE_OPERATION_TIMEDOUT:
-            throw AppError(err::kTransferTimedOut, curlText(rc, errbuf), kSource);
+            throw AppError(err::kTransferTimedOut, curl::errorText(rc, errbuf), kSource);
         default:
-            throw AppError(err::kTransferFailed, curlText(rc, errbuf), kSource);
+            throw AppError(err::kTransferFailed, curl::errorText(rc, errbuf), kSource);
     }
     long status = 0;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
@@ -185,7 +168,7 @@ void CurlTransfer::startPut(const QString& server, const QString& user, const QS
     worker_ = std::thread([this, url = uploadUrl(server, remotePath).toUtf8(), u = user.toUtf8(),
                            p = password.toUtf8(), size = info.size(), f = file.release()]() {
         File owned(f);
-        Easy easy(curl_easy_init());
+        curl::Easy easy(curl_easy_init());
         CURLcode rc = CURLE_OUT_OF_MEMORY;
         char errbuf[CURL_ERROR_SIZE] = {};
         if (CURL* c = easy.get()) {
@@ -210,7 +193,7 @@ void CurlTransfer::startPut(const QString& server, const QString& user, const QS
             curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errbuf);
             rc = curl_easy_perform(c);
         }
-        const QString text = rc == CURLE_OK ? QString() : curlText(rc, errbuf);
+        const QString text = rc == CURLE_OK ? QString() : curl::errorText(rc, errbuf);
         {
             QMutexLocker lock(&mutex_);
             uploadResult_ = static_cast<int>(rc);

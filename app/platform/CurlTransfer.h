@@ -12,11 +12,6 @@
 
 namespace fd {
 
-namespace err {
-constexpr long kTransferTimedOut = 35761;  // no answer within the time limit
-constexpr long kTransferFailed = 35750;    // any other failure; curl's text says which
-}  // namespace err
-
 class CurlTransfer : public InetTransfer {
 public:
     struct Limits {
