@@ -35,6 +35,25 @@ QStringList extraTableStatements() {
                        "URL TEXT NOT NULL, Kind TEXT NOT NULL, Detail TEXT, "
                        "State TEXT NOT NULL)"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS AuditFindingsByRun ON AuditFindings (RunID)"),
+
+        // The IndexNow key of each root URL, with the address of its key
+        // file when that is not "<key>.txt" at the host's root.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS IndexNowKeys ("
+                       "WebSiteBaseURL TEXT PRIMARY KEY, "
+                       "IndexNowKey TEXT NOT NULL, "
+                       "KeyLocation TEXT, "
+                       "SavedDate TEXT)"),
+        // What the engine answered to each submission (one row per
+        // Submissions row): the HTTP status, or none when no answer came,
+        // whether the page was taken, and the answer in plain words.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS SubmissionAnswers ("
+                       "SubmissionID INTEGER PRIMARY KEY, "
+                       "AnswerDate TEXT, "
+                       "Channel TEXT, "
+                       "Endpoint TEXT, "
+                       "HTTPStatus INTEGER, "
+                       "Accepted INTEGER NOT NULL DEFAULT 0, "
+                       "AnswerText TEXT)"),
     };
 }
 

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <stdexcept>
 
+#include "core/ExtraTables.h"
 #include "core/ProgramFolder.h"
 
 namespace fd::test {
@@ -25,6 +26,9 @@ TestFolder::TestFolder() {
     // to the network.
     globals().gDB->execute(QStringLiteral(
         "UPDATE WebSiteConfiguration SET UpdateURL = 'http://127.0.0.1:9/Update.asp'"));
+    // The tables a started program adds beside the delivered eight.
+    const QString extra = ensureExtraTables(globals().gDB->databasePath());
+    if (!extra.isEmpty()) throw std::runtime_error(extra.toStdString());
 }
 
 Globals& TestFolder::globals() {
