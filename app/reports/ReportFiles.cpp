@@ -71,7 +71,11 @@ std::vector<ChangeRequestRow> readChangeRequests(const CADODBAccess& db, const R
 }
 
 std::vector<SubmissionRow> readSubmissions(const CADODBAccess& db, const ReportFilter& f) {
-    return submissionRows(*runReport(db, submissionQuery(f)));
+    // With what each engine answered; a database without the answer table
+    // still gives its report, with no answers.
+    RecordsetPtr rs = db.fnSQL_RS(submissionAnswerQuery(f));
+    if (!rs) rs = runReport(db, submissionQuery(f));
+    return submissionRows(*rs);
 }
 
 std::vector<ChangeRequestRow> changeRequestRows(Recordset& rs) {
@@ -93,12 +97,17 @@ std::vector<ChangeRequestRow> changeRequestRows(Recordset& rs) {
 
 std::vector<SubmissionRow> submissionRows(Recordset& rs) {
     std::vector<SubmissionRow> rows;
+    // The answers, when the rows come from the query that joins them.
+    const bool answers = rs.columns().contains(QStringLiteral("AnswerText"), Qt::CaseInsensitive);
     for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
         SubmissionRow r;
         r.date = storedDate(rs.field(QStringLiteral("SubmitDate")));
         r.engine = rs.field(QStringLiteral("SearchEngineName"));
         r.baseUrl = rs.field(QStringLiteral("WebSiteBaseURL"));
         r.pageUrl = rs.field(QStringLiteral("PageURL"));
+        if (answers)
+            r.answer = submissionAnswerText(rs.field(QStringLiteral("HTTPStatus")),
+                                            rs.field(QStringLiteral("AnswerText")));
         rows.push_back(std::move(r));
     }
     return rows;
@@ -125,12 +134,13 @@ QStringList changeRequestListRow(const ChangeRequestRow& r) {
 }
 
 QStringList submissionListColumns() {
-    return {QStringLiteral("Date"), QStringLiteral("Search Engine"), QStringLiteral("Web Page")};
+    return {QStringLiteral("Date"), QStringLiteral("Search Engine"), QStringLiteral("Web Page"),
+            QStringLiteral("Answer")};
 }
 
 QStringList submissionListRow(const SubmissionRow& r) {
     return {reportDate(r.date), r.engine,
-            submissionListAddress(submissionPageAddress(r.baseUrl, r.pageUrl))};
+            submissionListAddress(submissionPageAddress(r.baseUrl, r.pageUrl)), r.answer};
 }
 
 QByteArray changeLogBytes(const std::vector<ChangeRequestRow>& rows) {
@@ -163,8 +173,9 @@ void writeSubmissionWorkbook(const QString& path, const std::vector<SubmissionRo
     std::vector<listcaster::TableRows::Column> columns = {
         {captions[0], kSubmissionDateWidth},
         {captions[1], kSubmissionEngineWidth},
-        {captions[2],
-         submissionLastColumnWidth(listWidth, kSubmissionDateWidth, kSubmissionEngineWidth)}};
+        {captions[2], submissionLastColumnWidth(listWidth, kSubmissionDateWidth,
+                                                kSubmissionEngineWidth, kSubmissionAnswerWidth)},
+        {captions[3], kSubmissionAnswerWidth}};
     writeWorkbookFile(path,
                       listcaster::TableRows(std::move(columns), listCells(rows, submissionListRow)),
                       kSubmissionPreviewTitle);

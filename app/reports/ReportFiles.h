@@ -29,7 +29,8 @@ std::vector<SubmissionRow> submissionRows(Recordset& rs);
 // locale, with the time when there is one.
 QString listDate(const QDateTime& dt);
 
-// The preview lists' column captions and the texts of one row.
+// The preview lists' column captions and the texts of one row. The
+// submission list ends with what the engine answered ("Answer").
 QStringList changeRequestListColumns();
 QStringList changeRequestListRow(const ChangeRequestRow& r);
 QStringList submissionListColumns();

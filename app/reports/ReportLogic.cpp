@@ -50,18 +50,42 @@ QString changeRequestQuery(const ReportFilter& f) {
            QStringLiteral(" order by SubmissionDate");
 }
 
-QString submissionQuery(const ReportFilter& f) {
+namespace {
+
+QString submissionSelect(bool withAnswers) {
+    QString sql = QStringLiteral(
+        "Select Submissions.SubmitDate, SearchEngines.SearchEngineName, "
+        "WebSiteNames.WebSiteBaseURL, WebSitePages.PageURL ");
+    if (withAnswers)
+        sql += QStringLiteral(", SubmissionAnswers.HTTPStatus, SubmissionAnswers.AnswerText ");
+    sql += QStringLiteral(
+        "from WebSitePages INNER JOIN (WebSiteNames INNER JOIN (SearchEngines INNER JOIN "
+        "Submissions ON SearchEngines.SearchEngineID = Submissions.SearchEngineID) ON "
+        "WebSiteNames.WebSiteNameID = Submissions.WebSiteNameID) ON "
+        "WebSitePages.WebSitePageID = Submissions.WebSitePageID ");
+    // Every submission stays, with or without an answer on record.
+    if (withAnswers)
+        sql += QStringLiteral(
+            "LEFT JOIN SubmissionAnswers ON SubmissionAnswers.SubmissionID = "
+            "Submissions.SubmissionID ");
+    return sql;
+}
+
+QString submissionReportQuery(const ReportFilter& f, bool withAnswers) {
     const QString sql =
-        QStringLiteral(
-            "Select Submissions.SubmitDate, SearchEngines.SearchEngineName, "
-            "WebSiteNames.WebSiteBaseURL, WebSitePages.PageURL "
-            "from WebSitePages INNER JOIN (WebSiteNames INNER JOIN (SearchEngines INNER JOIN "
-            "Submissions ON SearchEngines.SearchEngineID = Submissions.SearchEngineID) ON "
-            "WebSiteNames.WebSiteNameID = Submissions.WebSiteNameID) ON "
-            "WebSitePages.WebSitePageID = Submissions.WebSitePageID ") +
-        dateCondition(QStringLiteral("Submissions.SubmitDate"), f);
+        submissionSelect(withAnswers) + dateCondition(QStringLiteral("Submissions.SubmitDate"), f);
     return withFilter(sql, siteFilter(QStringLiteral("WebSiteBaseURL"), f.sites)) +
            QStringLiteral("order by Submissions.SubmitDate, SearchEngines.SearchEngineName");
+}
+
+}  // namespace
+
+QString submissionQuery(const ReportFilter& f) {
+    return submissionReportQuery(f, false);
+}
+
+QString submissionAnswerQuery(const ReportFilter& f) {
+    return submissionReportQuery(f, true);
 }
 
 QString latestChangeRequestQuery(const QString& webPage) {
@@ -107,6 +131,11 @@ QString submissionListAddress(const QString& address) {
     return at < 0 ? address : address.mid(at);
 }
 
+QString submissionAnswerText(const QString& status, const QString& text) {
+    if (status.isEmpty()) return text;
+    return text.isEmpty() ? status : status + u' ' + text;
+}
+
 QByteArray submissionLogHeader() {
     return line(
         {QStringLiteral("Date"), QStringLiteral("SearchEngineName"), QStringLiteral("URL")});
@@ -128,8 +157,8 @@ std::optional<std::vector<int>> changeRequestColumnWidths(int innerWidth, int co
     return widths;
 }
 
-int submissionLastColumnWidth(int listWidth, int firstWidth, int secondWidth) {
-    const int rest = listWidth - firstWidth - secondWidth;
+int submissionLastColumnWidth(int listWidth, int firstWidth, int secondWidth, int answerWidth) {
+    const int rest = listWidth - firstWidth - secondWidth - answerWidth;
     return rest < 1 ? 50 : rest;
 }
 

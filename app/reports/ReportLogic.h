@@ -30,6 +30,10 @@ inline constexpr const char* kSubmissionLogFile = "submissionlog.txt";
 // whatever the user's locale; site texts are quoted with every " doubled.
 QString changeRequestQuery(const ReportFilter& f);
 QString submissionQuery(const ReportFilter& f);
+// The submission query with what each engine answered as two more columns,
+// HTTPStatus and AnswerText (null when no answer is on record): the same
+// rows in the same order.
+QString submissionAnswerQuery(const ReportFilter& f);
 // The query of "View Latest Change Request": the newest request for a page.
 QString latestChangeRequestQuery(const QString& webPage);
 
@@ -58,6 +62,7 @@ QString pageWithoutRoot(const QString& webPage, const QString& root);
 struct SubmissionRow {
     QDateTime date;
     QString engine, baseUrl, pageUrl;
+    QString answer;  // the "Answer" column; not part of the report file
 };
 inline constexpr int kMaxPageAddress = 100;
 // The first 100 characters of the base address followed by the page path.
@@ -65,6 +70,10 @@ QString submissionPageAddress(const QString& baseUrl, const QString& pageUrl);
 // What the "Web Page" column shows: the address from its last "http://" on,
 // so a base address followed by a full page address shows the page alone.
 QString submissionListAddress(const QString& address);
+// The "Answer" column: the HTTP status and the answer's text ("202
+// Received; ..."), the text alone when no status came, "" when no answer is
+// on record.
+QString submissionAnswerText(const QString& status, const QString& text);
 QByteArray submissionLogHeader();
 QByteArray submissionLogLine(const SubmissionRow& r);
 
@@ -72,9 +81,10 @@ QByteArray submissionLogLine(const SubmissionRow& r);
 inline const QString kChangeRequestPreviewTitle = QStringLiteral("Report Preview");
 inline const QString kSubmissionPreviewTitle = QStringLiteral("Web Site Submission Report");
 inline constexpr int kChangeRequestPreviewWidth = 900, kChangeRequestPreviewHeight = 500;
-inline constexpr int kSubmissionPreviewWidth = 760, kSubmissionPreviewHeight = 460;
-// The submission preview's first two columns (twips).
+inline constexpr int kSubmissionPreviewWidth = 900, kSubmissionPreviewHeight = 460;
+// The submission preview's first two columns and its "Answer" column (twips).
 inline constexpr int kSubmissionDateWidth = 1200, kSubmissionEngineWidth = 2400;
+inline constexpr int kSubmissionAnswerWidth = 3600;
 
 // Column widths (twips) of the change-request preview for a window whose
 // inner width is innerWidth: avg = innerWidth / columns rounded half to even;
@@ -83,7 +93,8 @@ inline constexpr int kSubmissionDateWidth = 1200, kSubmissionEngineWidth = 2400;
 // stay) when avg is 900 or less.
 std::optional<std::vector<int>> changeRequestColumnWidths(int innerWidth, int columns = 8);
 // The submission preview's "Web Page" column: the list width minus the two
-// first columns, or 50 when that leaves less than 1.
-int submissionLastColumnWidth(int listWidth, int firstWidth, int secondWidth);
+// first columns (and the "Answer" column after it), or 50 when that leaves
+// less than 1.
+int submissionLastColumnWidth(int listWidth, int firstWidth, int secondWidth, int answerWidth = 0);
 
 }  // namespace fd

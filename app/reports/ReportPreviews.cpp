@@ -126,6 +126,7 @@ frmSubmissionReport::frmSubmissionReport(Globals& g, ReportFilterSource filter,
     setWindowTitle(kSubmissionPreviewTitle);
     list_->setColumnWidth(0, twipsToPixels(kSubmissionDateWidth));
     list_->setColumnWidth(1, twipsToPixels(kSubmissionEngineWidth));
+    list_->setColumnWidth(3, twipsToPixels(kSubmissionAnswerWidth));
     resize(kSubmissionPreviewWidth, kSubmissionPreviewHeight);
     // After sorting, the headers and the first three rows go to the default
     // printer; the printed lines stay in its open job.
@@ -162,7 +163,8 @@ void frmSubmissionReport::layoutWindow(int innerWidth, int innerHeight) {
     if (innerHeight - 420 > 0) height = innerHeight - 420;
     placeList(400, 1, width, height);
     const int rest = submissionLastColumnWidth(width, pixelsToTwips(list_->columnWidth(0)),
-                                               pixelsToTwips(list_->columnWidth(1)));
+                                               pixelsToTwips(list_->columnWidth(1)),
+                                               pixelsToTwips(list_->columnWidth(3)));
     list_->setColumnWidth(2, twipsToPixels(rest));
 }
 

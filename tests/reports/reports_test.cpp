@@ -255,19 +255,27 @@ TEST_F(Reports, SubmissionReportCutsAddressesAndFiltersBySite) {
                                "('2026-03-09 11:30:00', 1, 1, 2, %1), "
                                "('2026-03-10 09:00:00', 2, 2, 2, %1)")
                     .arg(engine));
+    // What the engines answered, for two of the three.
+    folder.exec(
+        "INSERT INTO SubmissionAnswers (SubmissionID, HTTPStatus, Accepted, AnswerText) "
+        "VALUES (1, NULL, 0, 'No answer'), (3, 202, 1, 'Received')");
     auto* preview = dialog->submissionPreview();
     auto* list = preview->list();
     preview->populateSubmissionPreview();
     ASSERT_EQ(list->topLevelItemCount(), 3);
     EXPECT_FALSE(preview->rowporter()->isHidden());
     // 60 + 60 characters: the first 100, in the list and in the file.
-    EXPECT_EQ(row(list, 0), QStringList({"03/04/26", name, base60 + QString(40, u'p')}));
+    EXPECT_EQ(row(list, 0),
+              QStringList({"03/04/26", name, base60 + QString(40, u'p'), "No answer"}));
     // A full page address after the base shows alone; the file keeps both.
     EXPECT_EQ(row(list, 1)[2], "http://full.example/p.html");
+    EXPECT_EQ(row(list, 1)[3], "");
+    EXPECT_EQ(row(list, 2)[3], "202 Received");
     const QByteArray file = test::readFile(folder.file("submissionlog.txt"));
     EXPECT_TRUE(file.startsWith("Date|SearchEngineName|URL\r\n03/04/26|" + name.toUtf8() + "|" +
                                 (base60 + QString(40, u'p')).toUtf8() + "\r\n03/09/26|"));
     EXPECT_TRUE(file.contains("|" + base60.toUtf8() + "http://full.example/p.html\r\n"));
+    EXPECT_FALSE(file.contains("Received"));  // the answers stay out of the report file
 
     // The dialog's site list holds the change requests' roots.
     selectSite(kRootB);
@@ -279,6 +287,12 @@ TEST_F(Reports, SubmissionReportCutsAddressesAndFiltersBySite) {
     emit list->header()->sectionClicked(0);
     QStringList printed;
     for (const auto& op : printer.texts()) printed << op.text;
-    EXPECT_EQ(printed, QStringList({"Date", "Search Engine", "Web Page", "03/10/26", name,
-                                    "http://full.example/p.html"}));
+    EXPECT_EQ(printed, QStringList({"Date", "Search Engine", "Web Page", "Answer", "03/10/26", name,
+                                    "http://full.example/p.html", "202 Received"}));
+
+    // A database without the answer table still gives its report.
+    folder.exec("DROP TABLE SubmissionAnswers");
+    preview->populateSubmissionPreview();
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(row(list, 0)[3], "");
 }
