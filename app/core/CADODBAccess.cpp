@@ -7,6 +7,7 @@
 #include <QXmlStreamWriter>
 
 #include "AppError.h"
+#include "DatabaseConnection.h"
 #include "JetSql.h"
 
 namespace fd {
@@ -27,27 +28,17 @@ AppError dbError(sqlite3* db, int rc) {
 class Connection {
 public:
     explicit Connection(const QString& path) {
-        const QByteArray p = QFile::encodeName(path);
-        const int rc = sqlite3_open_v2(p.constData(), &db_, SQLITE_OPEN_READWRITE, nullptr);
-        if (rc != SQLITE_OK) {
-            AppError e = dbError(db_, rc);
-            sqlite3_close(db_);
-            db_ = nullptr;
+        // Unlike a write-ahead log, the rollback journal has nothing to be
+        // replayed or checkpointed when the next connection opens, which
+        // keeps a connection per statement cheap.
+        try {
+            db_ = openDatabaseConnection(path, kSource);
+        } catch (const AppError& e) {
             throw AppError(
                 err::kDatabase,
                 QStringLiteral("Could not open the database '%1': %2").arg(path, e.description()),
                 kSource);
         }
-        sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-        sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-        // The database keeps a rollback journal that is truncated after each
-        // commit (set when the file is created), with synchronous=FULL: every
-        // committed statement is on disk and a crash or power cut can never
-        // leave the file inconsistent. Unlike a write-ahead log, nothing has
-        // to be replayed or checkpointed when the next connection opens, which
-        // keeps a connection per statement cheap.
-        sqlite3_busy_timeout(db_, 5000);
-        exec("PRAGMA synchronous=FULL");
     }
     ~Connection() {
         if (inTxn_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);

@@ -2,10 +2,10 @@
 
 #include <sqlite3.h>
 
-#include <QFile>
 #include <functional>
 
 #include "core/AppError.h"
+#include "core/DatabaseConnection.h"
 #include "core/JetSql.h"
 
 namespace fd {
@@ -126,25 +126,7 @@ private:
 };
 
 SubmissionBatchRecorder::SubmissionBatchRecorder(const QString& databasePath, BatchSubmitter who)
-    : who_(std::move(who)) {
-    const QByteArray p = QFile::encodeName(databasePath);
-    if (sqlite3_open_v2(p.constData(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        const AppError e = db_ ? sqliteError(db_)
-                               : AppError(err::kDatabase, QStringLiteral("out of memory"), kSource);
-        sqlite3_close(db_);
-        db_ = nullptr;
-        throw e;
-    }
-    // As on every connection of the program.
-    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-    sqlite3_busy_timeout(db_, 5000);
-    try {
-        exec("PRAGMA synchronous=FULL");
-    } catch (...) {
-        sqlite3_close(db_);
-        throw;
-    }
+    : db_(openDatabaseConnection(databasePath, kSource)), who_(std::move(who)) {
     sqlite3_stmt* probe = nullptr;
     hasLedger_ = sqlite3_prepare_v2(db_, "SELECT 1 FROM SubmissionAnswers", -1, &probe, nullptr) ==
                  SQLITE_OK;

@@ -2,10 +2,10 @@
 
 #include <sqlite3.h>
 
-#include <QFile>
 #include <QStringDecoder>
 #include <QStringList>
 
+#include "core/DatabaseConnection.h"
 #include "core/Globals.h"
 #include "core/JetSql.h"
 
@@ -64,22 +64,9 @@ QString buildUpdateRequest(const CADODBAccess& db, const QString& updateUrl,
     return updateUrl + q;
 }
 
-UpdateConnection::UpdateConnection(const QString& databasePath) {
-    const QByteArray p = QFile::encodeName(databasePath);
-    const int rc = sqlite3_open_v2(p.constData(), &db_, SQLITE_OPEN_READWRITE, nullptr);
-    if (rc != SQLITE_OK) {
-        const AppError e = sqliteError(db_, rc);
-        sqlite3_close(db_);
-        db_ = nullptr;
-        throw e;
-    }
-    // As on every connection of the program: a double-quoted word is never
-    // taken for a text value, and a busy database is waited for a while.
-    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-    sqlite3_busy_timeout(db_, 5000);
+UpdateConnection::UpdateConnection(const QString& databasePath)
+    : db_(openDatabaseConnection(databasePath, kSource)) {
     try {
-        exec("PRAGMA synchronous=FULL");
         exec("BEGIN");
     } catch (...) {
         sqlite3_close(db_);
