@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "CurlHttpClient.h"
 #include "CurlSupport.h"
 
 namespace fd {
@@ -20,24 +21,6 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// Gathers the body of a GET, refusing anything beyond the size cap.
-struct Body {
-    QByteArray data;
-    qint64 limit = 0;
-    bool tooBig = false;
-};
-
-size_t writeBody(char* ptr, size_t size, size_t n, void* userdata) {
-    auto* body = static_cast<Body*>(userdata);
-    const size_t len = size * n;
-    if (body->data.size() + static_cast<qint64>(len) > body->limit) {
-        body->tooBig = true;
-        return 0;  // curl ends the transfer with CURLE_WRITE_ERROR
-    }
-    body->data.append(ptr, static_cast<qsizetype>(len));
-    return len;
-}
 
 int abortCheck(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return static_cast<std::atomic<bool>*>(userdata)->load() ? 1 : 0;
@@ -83,52 +66,30 @@ QByteArray CurlTransfer::openUrl(const QString& url) {
     BusyClaim claim(busy_);
     if (!claim.claimed()) throw AppError(err::kTransferBusy, kBusyText, kSource);
 
-    curl::Easy easy(curl_easy_init());
-    if (!easy) throw AppError(err::kTransferFailed, QStringLiteral("Out of memory"), kSource);
-    CURL* c = easy.get();
-    char errbuf[CURL_ERROR_SIZE] = {};
-    Body body;
-    body.limit = limits_.maxBodyBytes;
-    const QByteArray u = url.toUtf8();
-    curl_easy_setopt(c, CURLOPT_URL, u.constData());
-    curl::webOnly(c);
-    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, limits_.connectTimeoutMs);
-    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, limits_.totalTimeoutMs);
-    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, writeBody);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, &body);
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errbuf);
-    curl_easy_setopt(c, CURLOPT_USERAGENT, "Farrowdale");
-
-    const CURLcode rc = curl_easy_perform(c);
-    if (body.tooBig)
+    HttpRequest rq;
+    rq.url = url;
+    rq.followRedirects = true;
+    rq.connectTimeoutMs = limits_.connectTimeoutMs;
+    rq.totalTimeoutMs = limits_.totalTimeoutMs;
+    rq.maxBodyBytes = limits_.maxBodyBytes;
+    const HttpResponse r = CurlHttpClient().send(rq);
+    if (r.truncated)
         throw AppError(
             err::kTransferFailed,
             QStringLiteral("The answer is larger than %1 bytes.").arg(limits_.maxBodyBytes),
             kSource);
-    switch (rc) {
-        case CURLE_OK:
-            break;
-        case CURLE_COULDNT_RESOLVE_HOST:
-        case CURLE_COULDNT_RESOLVE_PROXY:
-        case CURLE_COULDNT_CONNECT:
-            throw AppError(err::kCannotConnect,
-                           QStringLiteral("Cannot connect: ") + curl::errorText(rc, errbuf),
-                           kSource);
-        case CURLE_OPERATION_TIMEDOUT:
-            throw AppError(err::kTransferTimedOut, curl::errorText(rc, errbuf), kSource);
-        default:
-            throw AppError(err::kTransferFailed, curl::errorText(rc, errbuf), kSource);
-    }
-    long status = 0;
-    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+    if (!r.answered())
+        throw AppError(r.error,
+                       r.error == err::kCannotConnect
+                           ? QStringLiteral("Cannot connect: ") + r.errorText
+                           : r.errorText,
+                       kSource);
     // An error page is not the document asked for.
-    if (status >= 400)
+    if (r.status >= 400)
         throw AppError(err::kTransferFailed,
-                       QStringLiteral("The server answered with status %1.").arg(status), kSource);
-    return body.data;
+                       QStringLiteral("The server answered with status %1.").arg(r.status),
+                       kSource);
+    return r.body;
 }
 
 QString CurlTransfer::uploadUrl(const QString& server, const QString& remotePath) {
