@@ -17,11 +17,13 @@ namespace fd {
 
 class CADODBAccess;
 
-// Runs the report query for the filter and reads every row. Throws AppError
-// (91) when the query could not run.
+// Runs the report query for the filter and reads every row (submissions with
+// what each engine answered, when the database keeps answers). Throws
+// AppError (91) when the query could not run.
 std::vector<ChangeRequestRow> readChangeRequests(const CADODBAccess& db, const ReportFilter& f);
 std::vector<SubmissionRow> readSubmissions(const CADODBAccess& db, const ReportFilter& f);
-// The rows of a report query's answer (changeRequestQuery, submissionQuery).
+// The rows of a report query's answer (changeRequestQuery, submissionQuery,
+// or submissionAnswerQuery, whose answers fill each row's answer).
 std::vector<ChangeRequestRow> changeRequestRows(Recordset& rs);
 std::vector<SubmissionRow> submissionRows(Recordset& rs);
 
