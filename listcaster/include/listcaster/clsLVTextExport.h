@@ -11,27 +11,22 @@
 
 #include "listcaster/Export.h"
 #include "listcaster/ListViewSource.h"
+#include "listcaster/TextTable.h"
 
 class QIODevice;
 class QWidget;
 
 namespace listcaster {
 
-// A failure while writing: a number and the platform's description of it.
-struct LISTCASTER_EXPORT ExportFailure {
-    int number = 0;
-    QString description;
-};
-
 class LISTCASTER_EXPORT clsLVTextExport {
 public:
     // Error numbers reported for failures.
-    static constexpr int kErrNoList = 91;          // no list to read
-    static constexpr int kErrDeviceIO = 57;        // a write failed
-    static constexpr int kErrDiskFull = 61;        // no space left
-    static constexpr int kErrPermission = 70;      // access denied
-    static constexpr int kErrPathFileAccess = 75;  // the file could not be opened
-    static constexpr int kErrPathNotFound = 76;    // its folder does not exist
+    static constexpr int kErrNoList = kTextErrNoList;
+    static constexpr int kErrDeviceIO = kTextErrDeviceIO;
+    static constexpr int kErrDiskFull = kTextErrDiskFull;
+    static constexpr int kErrPermission = kTextErrPermission;
+    static constexpr int kErrPathFileAccess = kTextErrPathFileAccess;
+    static constexpr int kErrPathNotFound = kTextErrPathNotFound;
 
     // The list to export (write only).
     void setListView(QTreeWidget* list) { source_ = ListViewSource(list); }
