@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "audit/AuditLists.h"
 #include "audit/SiteAudit.h"
 
 namespace fd::audit {
@@ -23,47 +24,23 @@ namespace {
 
 const QString kRoutine = QStringLiteral("frmSiteAudit");
 
-// Columns of the pages list; the ones marked numeric sort by number.
-struct Column {
-    const char* caption;
-    int width;
-    bool numeric;
-};
-constexpr Column kPageColumns[] = {
-    {"Page", 260, false},      {"Status", 55, true},         {"Final URL", 200, false},
-    {"Redirects", 160, false}, {"Content Type", 150, false}, {"Size", 70, true},
-    {"Time (ms)", 70, true},   {"Title", 200, false},        {"Description", 220, false},
-    {"Keywords", 140, false},  {"Robots", 100, false},       {"Author", 100, false},
-    {"Revisit", 70, false},    {"Canonical", 200, false},    {"H1 Count", 65, true},
-    {"First H1", 160, false},  {"Lang", 50, false},          {"Error", 200, false},
-    {"Metas", 300, false},
-};
-constexpr Column kFindingColumns[] = {
-    {"Page", 300, false},
-    {"Finding", 190, false},
-    {"Detail", 360, false},
-    {"State", 90, false},
-};
-
 // A row that sorts its numeric columns by number and the others by text.
 class Row : public QTreeWidgetItem {
 public:
-    Row(const QStringList& texts, const Column* columns, int count)
-        : QTreeWidgetItem(texts), columns_(columns), count_(count) {}
+    Row(const QStringList& texts, std::span<const ListColumn> columns)
+        : QTreeWidgetItem(texts), columns_(columns) {}
     bool operator<(const QTreeWidgetItem& other) const override {
         const int c = treeWidget() ? treeWidget()->sortColumn() : 0;
-        if (c >= 0 && c < count_ && columns_[c].numeric)
+        if (c >= 0 && c < static_cast<int>(columns_.size()) && columns_[c].numeric)
             return text(c).toLongLong() < other.text(c).toLongLong();
         return QTreeWidgetItem::operator<(other);
     }
 
 private:
-    const Column* columns_;
-    int count_;
+    std::span<const ListColumn> columns_;
 };
 
-template <std::size_t N>
-QTreeWidget* makeList(const char* name, const Column (&columns)[N], QWidget* parent) {
+QTreeWidget* makeList(const char* name, std::span<const ListColumn> columns, QWidget* parent) {
     auto* list = new QTreeWidget(parent);
     list->setObjectName(QString::fromLatin1(name));
     list->setRootIsDecorated(false);
@@ -71,13 +48,14 @@ QTreeWidget* makeList(const char* name, const Column (&columns)[N], QWidget* par
     list->setAllColumnsShowFocus(true);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     QStringList captions;
-    for (const Column& c : columns) captions << QString::fromLatin1(c.caption);
-    list->setColumnCount(static_cast<int>(N));
+    for (const ListColumn& c : columns) captions << QString::fromLatin1(c.caption);
+    list->setColumnCount(static_cast<int>(columns.size()));
     list->setHeaderLabels(captions);
     // The export control reads the column widths for printouts and
     // workbooks, so the last column keeps its width.
     list->header()->setStretchLastSection(false);
-    for (std::size_t i = 0; i < N; ++i) list->setColumnWidth(static_cast<int>(i), columns[i].width);
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        list->setColumnWidth(static_cast<int>(i), columns[i].width);
     list->setSortingEnabled(true);
     list->sortByColumn(-1, Qt::AscendingOrder);  // found order until a header is clicked
     return list;
@@ -98,28 +76,6 @@ QWidget* listPanel(const QString& caption, QTreeWidget* list, listcaster::ctlRow
     v->addLayout(top);
     v->addWidget(list);
     return panel;
-}
-
-QStringList pageTexts(const AuditPage& p) {
-    return {p.url,
-            p.status ? QString::number(p.status) : QString(),
-            p.finalUrl == p.url ? QString() : p.finalUrl,
-            p.redirectText(),
-            p.contentType,
-            QString::number(p.size),
-            QString::number(p.timeMs),
-            p.title,
-            p.description,
-            p.keywords,
-            p.robots,
-            p.author,
-            p.revisit,
-            p.canonical,
-            p.html ? QString::number(p.h1Count) : QString(),
-            p.h1Text,
-            p.lang,
-            p.disallowed ? QStringLiteral("Disallowed by robots.txt") : p.error,
-            p.metasText()};
 }
 
 }  // namespace
@@ -196,8 +152,8 @@ frmSiteAudit::frmSiteAudit(SiteAuditServices services, QWidget* parent)
 
     // The two lists, one above the other.
     auto* split = new QSplitter(Qt::Vertical, this);
-    lvwAuditPages_ = makeList("lvwAuditPages", kPageColumns, this);
-    lvwAuditFindings_ = makeList("lvwAuditFindings", kFindingColumns, this);
+    lvwAuditPages_ = makeList("lvwAuditPages", pageListColumns(), this);
+    lvwAuditFindings_ = makeList("lvwAuditFindings", findingListColumns(), this);
     ctlRowporterPages_ = new listcaster::ctlRowporter(this);
     ctlRowporterPages_->setObjectName(QStringLiteral("ctlRowporterPages"));
     ctlRowporterPages_->BindToListView(lvwAuditPages_);
@@ -274,8 +230,7 @@ void frmSiteAudit::addPages(const QList<AuditPage>& pages) {
     lvwAuditPages_->setSortingEnabled(false);
     QList<QTreeWidgetItem*> rows;
     rows.reserve(pages.size());
-    for (const AuditPage& p : pages)
-        rows << new Row(pageTexts(p), kPageColumns, static_cast<int>(std::size(kPageColumns)));
+    for (const AuditPage& p : pages) rows << new Row(pageListRow(p), pageListColumns());
     lvwAuditPages_->addTopLevelItems(rows);
     lvwAuditPages_->setSortingEnabled(true);
     lvwAuditPages_->sortByColumn(column, order);
@@ -301,8 +256,7 @@ void frmSiteAudit::finish(const AuditResult& result) {
     QList<QTreeWidgetItem*> rows;
     int fresh = 0, still = 0, fixed = 0;
     for (const AuditFinding& f : result.findings) {
-        auto* row = new Row({f.url, findingText(f.kind), f.detail, findingStateText(f.state)},
-                            kFindingColumns, static_cast<int>(std::size(kFindingColumns)));
+        auto* row = new Row(findingListRow(f), findingListColumns());
         if (f.state == FindingState::Fixed) {
             ++fixed;
             for (int c = 0; c < row->columnCount(); ++c)
