@@ -1,5 +1,8 @@
 #include "Cli.h"
 
+#include <listcaster/TextTable.h>
+
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -9,6 +12,7 @@
 
 #include "core/ExtraTables.h"
 #include "core/ProgramFolder.h"
+#include "sites/PageList.h"
 
 #ifndef FARROWDALE_VERSION
 #define FARROWDALE_VERSION "0.0.0"
@@ -200,6 +204,17 @@ sites::RootRecord Invocation::root(const sites::SiteRecord& site) {
     fail(QStringLiteral("'%1' is not a root URL of the site '%2'").arg(wanted, site.name));
 }
 
+QStringList Invocation::pages(const sites::SiteRecord& site) {
+    const QString file = sites::readLastListFile(*globals().gDB, site.id);
+    if (file.isEmpty()) return {};
+    return sites::readPageListFile(file);
+}
+
+void Invocation::progress(const QString& text) const {
+    writeTo(stderr,
+            text.isEmpty() ? QStringLiteral("\r\x1b[K") : QStringLiteral("\r\x1b[K") + text);
+}
+
 void Invocation::out(const QString& text) const {
     writeTo(stdout, text);
 }
@@ -238,6 +253,14 @@ void fail(const QString& message) {
 
 void usage(const QString& message) {
     throw UsageError{message};
+}
+
+QString listText(const listcaster::TableSource& list) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    listcaster::writeTextTable(list, {}, buffer);
+    // The writer ends its lines as files want them; a terminal wants LF.
+    return QString::fromUtf8(buffer.data()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 void writeFileWhole(const QString& path, const QByteArray& bytes) {

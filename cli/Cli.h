@@ -18,6 +18,10 @@
 #include "platform/Dialogs.h"
 #include "sites/SiteRecords.h"
 
+namespace listcaster {
+class TableSource;
+}
+
 namespace fd::cli {
 
 // Exit codes.
@@ -99,11 +103,17 @@ public:
     // it. Failure when the site has none.
     sites::RootRecord root(const sites::SiteRecord& site);
 
+    // The pages of the site's list: the file the site last had open, read as
+    // the window reads it when the site is chosen. No list yet is no pages.
+    QStringList pages(const sites::SiteRecord& site);
+
     // Prints to stdout.
     void out(const QString& text) const;
     void outJson(const QJsonDocument& doc) const;
     // Prints "farrowdale-cli: text" on stderr.
     void note(const QString& text) const;
+    // Rewrites the progress line on stderr (a terminal); empty ends it.
+    void progress(const QString& text) const;
 
 private:
     QCommandLineParser& parser_;
@@ -135,6 +145,8 @@ QCommandLineOption siteOption();
 QCommandLineOption rootOption();
 [[noreturn]] void fail(const QString& message);
 [[noreturn]] void usage(const QString& message);
+// A list as tab-separated text with a caption line and a rule, for stdout.
+QString listText(const listcaster::TableSource& list);
 // Writes bytes to path whole: what was there is replaced only once the new
 // file is complete. Failure otherwise.
 void writeFileWhole(const QString& path, const QByteArray& bytes);
@@ -147,5 +159,6 @@ int sitemapCommand(Invocation& in);
 int submitCommand(Invocation& in);
 int reportCommand(Invocation& in);
 int updateCatalogueCommand(Invocation& in);
+int auditCommand(Invocation& in);
 
 }  // namespace fd::cli

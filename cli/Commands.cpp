@@ -58,6 +58,35 @@ const std::vector<Command>& commands() {
           option(QStringLiteral("out"), QStringLiteral("The folder to write into (must exist)."),
                  QStringLiteral("DIR"))},
          sitemapCommand},
+        {QStringLiteral("audit"),
+         QStringLiteral("--site NAME [--root URL] [--follow] [--page-limit N] [--per-host N] "
+                        "[--delay MS] [--out FILE.txt|FILE.xlsx] [--json]"),
+         QStringLiteral("Audit a site's pages and list the findings."),
+         QStringLiteral(
+             "Runs the Tools menu's site audit on the root URL and the pages of the site's page "
+             "list: every page fetched under the site's robots.txt and read, the findings drawn "
+             "and compared with the previous complete run, and the run stored. The findings "
+             "list (page, finding, detail, state) is printed as tab-separated text, or as JSON "
+             "with the pages, or written to FILE.txt or FILE.xlsx by the list export control's "
+             "writers. Progress goes to stderr when it is a terminal; Ctrl+C stops the run and "
+             "keeps what was finished as a cancelled run (exit code 1)."),
+         {siteOption(), rootOption(),
+          option(QStringLiteral("follow"),
+                 QStringLiteral("Also audit the pages the listed ones link to on the site's "
+                                "host.")),
+          option(QStringLiteral("page-limit"),
+                 QStringLiteral("Follow links while the run has fewer pages (10000)."),
+                 QStringLiteral("N")),
+          option(QStringLiteral("per-host"),
+                 QStringLiteral("Requests running at once against the host (1 to 16, 4)."),
+                 QStringLiteral("N")),
+          option(QStringLiteral("delay"),
+                 QStringLiteral("Pause between two requests to the host (0)."),
+                 QStringLiteral("MS")),
+          option(QStringLiteral("out"), QStringLiteral("Write the findings list to this file."),
+                 QStringLiteral("FILE")),
+          jsonOption()},
+         auditCommand},
         {QStringLiteral("report"),
          QStringLiteral(
              "changes|submissions --from DATE --to DATE [--site NAME] --out FILE.txt|FILE.xlsx"),

@@ -11,17 +11,7 @@
 
 namespace fd::cli {
 
-namespace {
-
-// The pages of the site's list: the file the site last had open, read as the
-// window reads it when the site is chosen. No list yet is an empty list.
-QStringList sitePages(Invocation& in, const sites::SiteRecord& site) {
-    const QString file = sites::readLastListFile(*in.globals().gDB, site.id);
-    if (file.isEmpty()) return {};
-    return sites::readPageListFile(file);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 int sitesCommand(Invocation& in) {
     in.positional(0, {});
@@ -65,7 +55,7 @@ int pagesListCommand(Invocation& in) {
     in.positional(0, {});
     const sites::SiteRecord site = in.site();
     const sites::RootRecord root = in.root(site);
-    const QStringList pages = sitePages(in, site);
+    const QStringList pages = in.pages(site);
     if (in.isSet(QStringLiteral("json"))) {
         QJsonArray array;
         for (const QString& p : pages)
@@ -91,7 +81,7 @@ int sitemapCommand(Invocation& in) {
         fail(QStringLiteral("the folder %1 does not exist").arg(outDir));
     const sites::SiteRecord site = in.site();
     const sites::RootRecord root = in.root(site);
-    const QStringList pages = sitePages(in, site);
+    const QStringList pages = in.pages(site);
     if (pages.isEmpty())
         fail(QStringLiteral("the site '%1' has no pages in its list").arg(site.name));
     if (xml && !SitemapSite::fromRootUrl(root.url))

@@ -1,6 +1,7 @@
 #include "ReportFiles.h"
 
 #include <listcaster/ExcelWorkbook.h>
+#include <listcaster/TextTable.h>
 
 #include <QFile>
 #include <QLocale>
@@ -22,28 +23,6 @@ RecordsetPtr runReport(const CADODBAccess& db, const QString& sql) {
         throw AppError(91, QStringLiteral("Object variable or With block variable not set"),
                        QStringLiteral("Farrowdale"));
     return rs;
-}
-
-// Writes table to a temporary file, then its bytes to path whole: what was
-// there is replaced only once the new workbook is complete.
-void writeWorkbookFile(const QString& path, const listcaster::TableSource& table,
-                       const QString& title) {
-    QTemporaryFile tmp;
-    if (!tmp.open())
-        throw AppError(err::kPathNotFound, tmp.errorString(), QStringLiteral("Farrowdale"));
-    listcaster::WorkbookOptions options;
-    options.header = title;
-    try {
-        listcaster::writeWorkbook(QFile::encodeName(tmp.fileName()), table, options);
-    } catch (const listcaster::WorkbookError& e) {
-        throw AppError(e.number, e.description, QStringLiteral("Farrowdale"));
-    }
-    tmp.seek(0);
-    const QByteArray bytes = tmp.readAll();
-    QSaveFile file(path);
-    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-        !file.commit())
-        throw AppError(err::kPermissionDenied, file.errorString(), QStringLiteral("Farrowdale"));
 }
 
 // The list texts of every row, as the workbook's cells.
@@ -155,6 +134,40 @@ QByteArray submissionLogBytes(const std::vector<SubmissionRow>& rows) {
     return bytes;
 }
 
+void writeListWorkbook(const QString& path, const listcaster::TableSource& list,
+                       const QString& title) {
+    // libxlsxwriter writes to a file of its own: a temporary one, whose bytes
+    // then replace the target whole.
+    QTemporaryFile tmp;
+    if (!tmp.open())
+        throw AppError(err::kPathNotFound, tmp.errorString(), QStringLiteral("Farrowdale"));
+    listcaster::WorkbookOptions options;
+    options.header = title;
+    try {
+        listcaster::writeWorkbook(QFile::encodeName(tmp.fileName()), list, options);
+    } catch (const listcaster::WorkbookError& e) {
+        throw AppError(e.number, e.description, QStringLiteral("Farrowdale"));
+    }
+    tmp.seek(0);
+    const QByteArray bytes = tmp.readAll();
+    QSaveFile file(path);
+    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
+        !file.commit())
+        throw AppError(err::kPermissionDenied, file.errorString(), QStringLiteral("Farrowdale"));
+}
+
+void writeListText(const QString& path, const listcaster::TableSource& list, const QString& title) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw AppError(err::kPermissionDenied, file.errorString(), QStringLiteral("Farrowdale"));
+    listcaster::TextTableOptions options;
+    options.header = title;
+    if (const auto failure = listcaster::writeTextTable(list, options, file))
+        throw AppError(failure->number, failure->description, QStringLiteral("Farrowdale"));
+    if (!file.commit())
+        throw AppError(err::kPermissionDenied, file.errorString(), QStringLiteral("Farrowdale"));
+}
+
 void writeChangeRequestWorkbook(const QString& path, const std::vector<ChangeRequestRow>& rows) {
     const QStringList captions = changeRequestListColumns();
     const auto widths = changeRequestColumnWidths(twipsOf(kChangeRequestPreviewWidth),
@@ -162,7 +175,7 @@ void writeChangeRequestWorkbook(const QString& path, const std::vector<ChangeReq
     std::vector<listcaster::TableRows::Column> columns;
     for (qsizetype c = 0; c < captions.size(); ++c)
         columns.push_back({captions[c], widths ? (*widths)[static_cast<std::size_t>(c)] : 1440});
-    writeWorkbookFile(
+    writeListWorkbook(
         path, listcaster::TableRows(std::move(columns), listCells(rows, changeRequestListRow)),
         kChangeRequestPreviewTitle);
 }
@@ -176,7 +189,7 @@ void writeSubmissionWorkbook(const QString& path, const std::vector<SubmissionRo
         {captions[2], submissionLastColumnWidth(listWidth, kSubmissionDateWidth,
                                                 kSubmissionEngineWidth, kSubmissionAnswerWidth)},
         {captions[3], kSubmissionAnswerWidth}};
-    writeWorkbookFile(path,
+    writeListWorkbook(path,
                       listcaster::TableRows(std::move(columns), listCells(rows, submissionListRow)),
                       kSubmissionPreviewTitle);
 }

@@ -13,6 +13,10 @@
 #include "ReportLogic.h"
 #include "core/Recordset.h"
 
+namespace listcaster {
+class TableSource;
+}
+
 namespace fd {
 
 class CADODBAccess;
@@ -48,6 +52,13 @@ QByteArray submissionLogBytes(const std::vector<SubmissionRow>& rows);
 // not at all; throws AppError on failure.
 void writeChangeRequestWorkbook(const QString& path, const std::vector<ChangeRequestRow>& rows);
 void writeSubmissionWorkbook(const QString& path, const std::vector<SubmissionRow>& rows);
+
+// Any list as a workbook or as tab-separated text (its column captions and a
+// rule, under a title block), written by the list export control's writers.
+// The file is replaced whole or not at all; throws AppError on failure.
+void writeListWorkbook(const QString& path, const listcaster::TableSource& list,
+                       const QString& title);
+void writeListText(const QString& path, const listcaster::TableSource& list, const QString& title);
 
 // A report file written line by line: created (or emptied) with its header
 // line on construction. Throws AppError (70, permission denied) when the file

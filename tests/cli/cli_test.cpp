@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include "CliRun.h"
+#include "audit/AuditStore.h"
 #include "core/ProgramFolder.h"
 #include "reports/ReportFiles.h"
 #include "reports/ReportPreviews.h"
@@ -108,6 +109,8 @@ TEST(CliUsage, BadUsageExitsTwoAndSaysWhyOnStderr) {
          "--to lies before --from"},
         {{"report", "changes", "--from", "2026-01-01", "--to", "2026-01-02", "--out", "r.pdf"},
          "--out"},
+        {{"audit", "--site", "x", "--out", "f.csv"}, "--out"},
+        {{"audit", "--site", "x", "--per-host", "many"}, "--per-host: 'many' is not a number"},
     };
     for (const auto& c : cases) {
         const CliResult r = cli(c.args);
@@ -121,8 +124,8 @@ TEST(CliUsage, BadUsageExitsTwoAndSaysWhyOnStderr) {
 TEST(CliUsage, EveryCommandHasItsOwnHelp) {
     const CliResult all = test::runCli({"--help"}, test::cliEnvironment(QDir::tempPath()));
     ASSERT_EQ(all.code, 0);
-    for (const char* name :
-         {"sites", "pages import", "pages list", "sitemap", "report", "update-catalogue"}) {
+    for (const char* name : {"sites", "pages import", "pages list", "sitemap", "audit", "report",
+                             "update-catalogue"}) {
         const QString command = QString::fromUtf8(name);
         EXPECT_TRUE(all.out.contains("  " + command + " ")) << name;
         const CliResult r = test::runCli(command.split(' ') + QStringList{"--help"},
@@ -386,6 +389,60 @@ TEST_F(CliFolder, ReportsAreTheFilesTheReportWindowsWrite) {
     // A site without a root URL has nothing to report: the header alone.
     ASSERT_EQ(cli(QStringList{"report", "changes", "--site", "Beta"} + range).code, 0);
     EXPECT_EQ(test::readFile(out), changeLogHeader());
+}
+
+TEST_F(CliFolder, AuditListsTheFindingsAndStoresTheRunAsTheWindowDoes) {
+    QTemporaryDir tmp;
+    test::PeerProcess site(QStringLiteral(FARROWDALE_AUDIT_SITE),
+                           {tmp.filePath("requests.log"), tmp.path()});
+    ASSERT_TRUE(site.ok());
+    const QString root = QStringLiteral("http://127.0.0.1:%1/").arg(site.port());
+    addSite("Audited", {root});
+    writeFile(tmp.filePath("p.txt"), "good1.html\r\nmissing-title.html\r\nprivate/secret.html\r\n");
+    ASSERT_EQ(cli({"pages", "import", tmp.filePath("p.txt"), "--site", "Audited"}).code, 0);
+
+    CliResult r = cli({"audit", "--site", "Audited", "--json"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject run = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(run.value("pages").toArray().size(), 4);  // the root and the three listed
+    QStringList findings;
+    for (const auto& f : run.value("findings").toArray()) {
+        const QJsonObject o = f.toObject();
+        findings << QString(o.value("url").toString()).remove(root) + ' ' +
+                        o.value("code").toString() + ' ' + o.value("state").toString();
+    }
+    EXPECT_TRUE(findings.contains("missing-title.html title-missing new"))
+        << findings.join(", ").toStdString();
+    EXPECT_TRUE(findings.contains("private/secret.html disallowed new"))
+        << findings.join(", ").toStdString();
+    // The run is stored as the window stores it.
+    audit::AuditResult stored;
+    QString error;
+    ASSERT_TRUE(
+        audit::loadAuditRun(folder.file("QELS.db"), run.value("run").toInteger(), &stored, &error))
+        << error.toStdString();
+    ASSERT_EQ(stored.findings.size(), findings.size());
+    for (qsizetype i = 0; i < findings.size(); ++i)
+        EXPECT_EQ(QString(stored.findings[i].url).remove(root) + ' ' +
+                      audit::findingCode(stored.findings[i].kind) + ' ' +
+                      audit::findingStateText(stored.findings[i].state),
+                  findings[i]);
+    EXPECT_FALSE(test::readFile(tmp.filePath("requests.log")).contains("GET /private/secret.html"));
+
+    // Again, into a text file and a workbook: the same findings, still there.
+    r = cli({"audit", "--site", "Audited", "--out", tmp.filePath("findings.txt")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("stored as run")) << r.err.toStdString();
+    const QStringList lines =
+        QString::fromUtf8(test::readFile(tmp.filePath("findings.txt"))).split("\r\n");
+    ASSERT_GT(lines.size(), 5);
+    EXPECT_EQ(lines[0], "Findings of " + root);
+    EXPECT_EQ(lines[3], "Page\tFinding\tDetail\tState\t");  // each field ends in a tab
+    EXPECT_EQ(lines.filter("\tstill there").size(), findings.size());
+    ASSERT_EQ(cli({"audit", "--site", "Audited", "--out", tmp.filePath("findings.xlsx")}).code, 0);
+    const QJsonArray cells = workbookCells(tmp.filePath("findings.xlsx"));
+    EXPECT_EQ(cells.size(), findings.size() + 1);
+    EXPECT_EQ(cells[0], QJsonArray({"Page", "Finding", "Detail", "State"}));
 }
 
 TEST_F(CliFolder, ALockedDatabaseFailsWithTheReasonAndChangesNothing) {
