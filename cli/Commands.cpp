@@ -58,6 +58,27 @@ const std::vector<Command>& commands() {
           option(QStringLiteral("out"), QStringLiteral("The folder to write into (must exist)."),
                  QStringLiteral("DIR"))},
          sitemapCommand},
+        {QStringLiteral("submit"),
+         QStringLiteral("--site NAME --engine NAME [--root URL] (--page URL | --all)"),
+         QStringLiteral("Submit pages to a search engine and record the submissions."),
+         QStringLiteral(
+             "Submits one page (--page) or every page of the site's page list (--all) to the "
+             "engine, as the Page Submission tab does, and records each submission as the window "
+             "records it, with the engine's answer. An IndexNow engine is sent through IndexNow "
+             "with the root URL's key (--all as Submit All Pages does, in POSTs of up to 10,000 "
+             "URLs); any other engine gets its query string, filled with the page and the root "
+             "URL's submitter details, as a GET (or a form POST for a \"post\" engine) straight "
+             "from here, the page's description and keywords read from the page as the browser "
+             "reads them. Fails when the engine could not be reached or refused a page; what was "
+             "sent is recorded all the same. Ctrl+C stops after the page under way."),
+         {siteOption(), rootOption(),
+          option(QStringLiteral("engine"),
+                 QStringLiteral("The search engine, by its name in the catalogue."),
+                 QStringLiteral("NAME")),
+          option(QStringLiteral("page"), QStringLiteral("The page's full address."),
+                 QStringLiteral("URL")),
+          option(QStringLiteral("all"), QStringLiteral("Every page of the site's page list."))},
+         submitCommand},
         {QStringLiteral("audit"),
          QStringLiteral("--site NAME [--root URL] [--follow] [--page-limit N] [--per-host N] "
                         "[--delay MS] [--out FILE.txt|FILE.xlsx] [--json]"),

@@ -55,6 +55,23 @@ LedgerAnswer browserAnswerPending(const QString& url) {
     return a;
 }
 
+LedgerAnswer httpAnswer(const HttpResponse& r, const QString& url) {
+    LedgerAnswer a;
+    a.channel = kChannelHttp;
+    a.endpoint = url;
+    a.status = r.status;
+    if (!r.answered()) {
+        a.text = QStringLiteral("Failed: ") +
+                 (r.errorText.isEmpty() ? QStringLiteral("no answer") : r.errorText);
+    } else if (r.status >= 400) {
+        a.text = QStringLiteral("Refused: the engine's page answered %1").arg(r.status);
+    } else {
+        a.accepted = true;
+        a.text = QStringLiteral("Answered %1").arg(r.status);
+    }
+    return a;
+}
+
 long long submissionIdOf(const CADODBAccess& db, const RecordResult& r, const QDateTime& now) {
     if (r.outcome != RecordOutcome::Recorded) return 0;
     RecordsetPtr rs = db.query(

@@ -11,6 +11,7 @@
 #include "IndexNowProtocol.h"
 #include "SubmissionRecord.h"
 #include "core/CADODBAccess.h"
+#include "platform/HttpClient.h"
 
 struct sqlite3;
 
@@ -19,6 +20,7 @@ namespace fd {
 inline const QString kChannelIndexNowGet = QStringLiteral("IndexNow GET");
 inline const QString kChannelIndexNowPost = QStringLiteral("IndexNow POST");
 inline const QString kChannelBrowser = QStringLiteral("Browser");
+inline const QString kChannelHttp = QStringLiteral("HTTP");
 
 // One row of the ledger.
 struct LedgerAnswer {
@@ -37,6 +39,10 @@ LedgerAnswer ledgerAnswer(const IndexNowAnswer& a, const QString& channel, const
 LedgerAnswer browserAnswer(bool ok, int httpStatus, const QString& errorText, const QString& url);
 // What a browser submission holds until its page has loaded.
 LedgerAnswer browserAnswerPending(const QString& url);
+
+// The answer of a submission sent by a program without a browser straight
+// to the engine (a GET, or a form POST): what the engine's page answered.
+LedgerAnswer httpAnswer(const HttpResponse& r, const QString& url);
 
 // The Submissions row a recording just wrote (the newest with its values),
 // 0 when there is none.

@@ -124,8 +124,8 @@ TEST(CliUsage, BadUsageExitsTwoAndSaysWhyOnStderr) {
 TEST(CliUsage, EveryCommandHasItsOwnHelp) {
     const CliResult all = test::runCli({"--help"}, test::cliEnvironment(QDir::tempPath()));
     ASSERT_EQ(all.code, 0);
-    for (const char* name : {"sites", "pages import", "pages list", "sitemap", "audit", "report",
-                             "update-catalogue"}) {
+    for (const char* name : {"sites", "pages import", "pages list", "sitemap", "submit", "audit",
+                             "report", "update-catalogue"}) {
         const QString command = QString::fromUtf8(name);
         EXPECT_TRUE(all.out.contains("  " + command + " ")) << name;
         const CliResult r = test::runCli(command.split(' ') + QStringList{"--help"},
