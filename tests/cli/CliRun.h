@@ -3,6 +3,9 @@
 // environment (no FARROWDALE_HOME, a private per-user data folder), reading
 // back its exit code, stdout and stderr.
 
+#include <gtest/gtest.h>
+
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -39,6 +42,13 @@ inline CliResult runCli(const QStringList& args, const QProcessEnvironment& env)
     r.out = QString::fromUtf8(p.readAllStandardOutput());
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
+}
+
+// Writes a file the test arranges.
+inline void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
 }
 
 // A run on one program folder.

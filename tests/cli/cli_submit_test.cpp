@@ -25,6 +25,7 @@
 #include "support/FakeDialogs.h"
 #include "support/PeerProcess.h"
 #include "support/TestFolder.h"
+#include "support/Wait.h"
 #include "window/frmMain.h"
 
 using namespace fd;
@@ -34,21 +35,6 @@ namespace {
 
 const QString kFixtures = QStringLiteral(FARROWDALE_SOURCE_DIR "/tests/fixtures/");
 const QString kKey = QStringLiteral("a1b2c3d4e5f6a7b8");
-
-bool waitFor(const std::function<bool()>& done, int ms = 30000) {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 class CliSubmit : public ::testing::Test {
 protected:

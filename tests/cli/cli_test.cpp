@@ -28,6 +28,7 @@
 using namespace fd;
 using test::Cli;
 using test::CliResult;
+using test::writeFile;
 
 namespace {
 
@@ -50,12 +51,6 @@ QJsonArray workbookCells(const QString& path) {
     EXPECT_TRUE(py.waitForFinished(60000));
     EXPECT_EQ(py.exitCode(), 0) << py.readAllStandardError().toStdString();
     return QJsonDocument::fromJson(py.readAllStandardOutput()).array();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 // A program folder with three sites, entered in an order their names do not
