@@ -44,6 +44,9 @@ int main(int argc, char* argv[]) {
         if (parser.isSet(versionOpt)) parser.showVersion();
     }
 
+    // The program's own links (on the start page) are a URL scheme the
+    // browser must know before it starts.
+    fd::WebEngineBrowser::registerProgramScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Farrowdale"));
