@@ -76,7 +76,8 @@ CommandLine readCommandLine(const QStringList& arguments, const QString& version
     if (!parser.positionalArguments().isEmpty())
         return error(QStringLiteral("Unexpected argument '%1'.")
                          .arg(parser.positionalArguments().constFirst()));
-    if (parser.isSet(helpOpt)) {
+    // --help-all (Qt adds it beside --help) answers the same.
+    if (parser.isSet(helpOpt) || parser.isSet(QStringLiteral("help-all"))) {
         r.action = CommandLine::Action::Help;
         r.text = parser.helpText();
         return r;
