@@ -19,21 +19,13 @@
 #include "platform/WebEngineBrowser.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"
+#include "support/WaitFor.h"
 #include "window/frmMain.h"
 
 using namespace fd;
 using namespace fd::test;
 
 namespace {
-
-bool waitFor(const std::function<bool()>& done, int ms = 30000) {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
 
 class StartPage : public ::testing::Test {
 protected:

@@ -18,20 +18,12 @@
 #include "submit/EngineTabs.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"
+#include "support/WaitFor.h"
 
 using namespace fd;
+using fd::test::waitFor;
 
 namespace {
-
-// Runs the event loop until done() holds or the bounded wait is over.
-bool waitFor(const std::function<bool()>& done, int ms = 30000) {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
 
 // The engine stand-in: tests/fixtures/engine_server.py, one JSON line per request.
 class EngineServer {
