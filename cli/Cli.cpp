@@ -165,7 +165,9 @@ QStringList Invocation::positional(int count, const QString& names) const {
 
 Globals& Invocation::globals() {
     if (globals_) return *globals_;
-    const QString folder = chooseProgramFolder(folderOption_);
+    // The window's own choice, with its one-time move of an earlier doubled
+    // per-user folder.
+    const QString folder = resolveProgramFolder(folderOption_).folder;
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         fail(QStringLiteral("the program folder %1 does not exist")
                  .arg(QDir::toNativeSeparators(folder)));

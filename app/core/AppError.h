@@ -18,6 +18,7 @@ constexpr long kTransferFailed = 35750;    // any other transfer failure
 constexpr long kFileNotFound = 53;
 constexpr long kPathNotFound = 76;
 constexpr long kPermissionDenied = 70;
+constexpr long kPathFileAccess = 75;
 constexpr long kDatabase = 3001;
 constexpr long kInvalidProcedureCall = 5;
 }  // namespace err

@@ -14,11 +14,9 @@ QString ErrorLog::path() const {
     return QDir(folder_).filePath(QStringLiteral("errorlog.txt"));
 }
 
-void WriteErrorLog(const QString& programFolder, const QString& routine, long number,
-                   const QString& description, const QString& source) {
-    if (number == 0 || number == 384 || number == 20 ||
-        description == QLatin1String("Resume without error"))
-        return;
+namespace {
+void appendEntry(const QString& programFolder, const QString& routine, long number,
+                 const QString& description, const QString& source) {
     QFile f(QDir(programFolder).filePath(QStringLiteral("errorlog.txt")));
     const bool exists = f.exists();
     if (!f.open(exists ? (QIODevice::WriteOnly | QIODevice::Append) : QIODevice::WriteOnly)) return;
@@ -35,6 +33,19 @@ void WriteErrorLog(const QString& programFolder, const QString& routine, long nu
     out += "\r\n";
     f.write(out);
     f.close();
+}
+}  // namespace
+
+void WriteErrorLog(const QString& programFolder, const QString& routine, long number,
+                   const QString& description, const QString& source) {
+    if (number == 0 || number == 384 || number == 20 ||
+        description == QLatin1String("Resume without error"))
+        return;
+    appendEntry(programFolder, routine, number, description, source);
+}
+
+void WriteLogNote(const QString& programFolder, const QString& routine, const QString& text) {
+    appendEntry(programFolder, routine, 0, text, QStringLiteral("Main"));
 }
 
 }  // namespace fd

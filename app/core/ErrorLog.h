@@ -16,6 +16,10 @@ QString logTimestamp();
 void WriteErrorLog(const QString& programFolder, const QString& routine, long number,
                    const QString& description, const QString& source);
 
+// Appends an entry that records something the program did rather than a
+// failure (error number 0, source "Main"), in the same form as the others.
+void WriteLogNote(const QString& programFolder, const QString& routine, const QString& text);
+
 class ErrorLog : public ErrorSink {
 public:
     explicit ErrorLog(QString programFolder) : folder_(std::move(programFolder)) {}

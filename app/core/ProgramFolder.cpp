@@ -1,23 +1,144 @@
 #include "ProgramFolder.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "ErrorLog.h"
 
 namespace fd {
 
 namespace {
 const char* const kDelivered[] = {"blank.html", "Country_Codes.html", "about.wav"};
+const QString kFolderName = QStringLiteral("Farrowdale");
+const QString kDatabaseName = QStringLiteral("QELS.db");
+
+// The start pages earlier versions delivered, byte for byte. A folder's
+// blank.html equal to one of them was never changed by its user.
+const char* const kEarlierStartPages[] = {
+    "<!DOCTYPE html>\n"
+    "<html><head><meta charset=\"utf-8\"><title></title></head><body></body></html>\n",
+};
+
+// Renames from to to, atomically, failing with EEXIST rather than replacing
+// an existing to. Where the file system cannot rename without replacing, a
+// file is linked and unlinked (also atomic and never replacing) and a folder
+// is renamed only while nothing of its name is there. Returns 0 or an errno.
+int renameNoReplace(const QString& from, const QString& to) {
+    const QByteArray f = QFile::encodeName(from), t = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    if (QFileInfo(from).isDir() && !QFileInfo(from).isSymLink()) {
+        if (QFileInfo::exists(to) || QFileInfo(to).isSymLink()) return EEXIST;
+        return ::rename(f.constData(), t.constData()) == 0 ? 0 : errno;
+    }
+    if (::link(f.constData(), t.constData()) != 0) return errno;
+    return ::unlink(f.constData()) == 0 ? 0 : errno;
+}
+
+bool hasDatabase(const QString& folder) {
+    return QFileInfo(QDir(folder).filePath(kDatabaseName)).isFile();
+}
+}  // namespace
+
+FolderChoice chooseProgramFolderFrom(const QString& commandLineFolder) {
+    if (!commandLineFolder.isEmpty())
+        return {QDir(commandLineFolder).absolutePath(), FolderOrigin::CommandLine};
+    const QString env = qEnvironmentVariable("FARROWDALE_HOME");
+    if (!env.isEmpty()) return {QDir(env).absolutePath(), FolderOrigin::Environment};
+    return {perUserProgramFolder(), FolderOrigin::PerUser};
 }
 
 QString chooseProgramFolder(const QString& commandLineFolder) {
-    if (!commandLineFolder.isEmpty()) return QDir(commandLineFolder).absolutePath();
-    const QString env = qEnvironmentVariable("FARROWDALE_HOME");
-    if (!env.isEmpty()) return QDir(env).absolutePath();
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return chooseProgramFolderFrom(commandLineFolder).folder;
+}
+
+QString perUserProgramFolder() {
+    // The generic data home, not the application's own data location: that
+    // one adds the organisation's name as well, and both are "Farrowdale".
+    const QString home = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QDir(home).filePath(kFolderName);
+}
+
+QString programFolderProblem(const QString& folder) {
+    if (folder.isEmpty()) return QStringLiteral("No program folder was named.");
+    const QString path = QDir::cleanPath(QDir(folder).absolutePath());
+    const QFileInfo fi(path);
+    if (fi.exists())
+        return fi.isDir() ? QString()
+                          : QStringLiteral("The program folder %1 is not a folder.").arg(path);
+    // Missing: it will be created, so the nearest part of the path that
+    // exists must be a folder that can be written.
+    QString existing = path;
+    while (!QFileInfo::exists(existing) && existing != QFileInfo(existing).path())
+        existing = QFileInfo(existing).path();
+    const QFileInfo parent(existing);
+    if (!parent.isDir())
+        return QStringLiteral("The program folder %1 cannot be created: %2 is not a folder.")
+            .arg(path, existing);
+    if (!parent.isWritable())
+        return QStringLiteral("The program folder %1 cannot be created: %2 cannot be written.")
+            .arg(path, existing);
+    return {};
+}
+
+FolderMove moveDoubledProgramFolder(const QString& doubled, const QString& folder) {
+    FolderMove r;
+    if (hasDatabase(folder) || !hasDatabase(doubled)) return r;
+    r.attempted = true;
+    if (!QDir().mkpath(folder)) {
+        r.leftBehind
+            << QStringLiteral("everything (the folder %1 could not be created)").arg(folder);
+        return r;
+    }
+    QDir from(doubled);
+    QStringList names =
+        from.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    // The database last: until it has moved, the next start tries again.
+    names.removeAll(kDatabaseName);
+    names.append(kDatabaseName);
+    for (const QString& name : names) {
+        const int e = renameNoReplace(from.filePath(name), QDir(folder).filePath(name));
+        if (e == 0) {
+            r.moved << name;
+            if (name == kDatabaseName) r.databaseMoved = true;
+        } else {
+            r.leftBehind << QStringLiteral("%1 (%2)").arg(
+                name, e == EEXIST ? QStringLiteral("a file of that name is already there")
+                                  : QString::fromLocal8Bit(std::strerror(e)));
+        }
+    }
+    if (r.leftBehind.isEmpty()) QDir().rmdir(doubled);
+    return r;
+}
+
+FolderChoice resolveProgramFolder(const QString& commandLineFolder) {
+    const FolderChoice choice = chooseProgramFolderFrom(commandLineFolder);
+    if (choice.origin != FolderOrigin::PerUser) return choice;
+    const QString doubled = QDir(choice.folder).filePath(kFolderName);
+    const FolderMove move = moveDoubledProgramFolder(doubled, choice.folder);
+    if (!move.attempted) return choice;
+    const QString routine = QStringLiteral("MoveProgramFolder");
+    if (!move.moved.isEmpty())
+        WriteLogNote(choice.folder, routine,
+                     QStringLiteral("Moved from %1 into the program folder: %2")
+                         .arg(doubled, move.moved.join(QStringLiteral("; "))));
+    if (!move.leftBehind.isEmpty())
+        WriteErrorLog(choice.folder, routine, err::kPathFileAccess,
+                      QStringLiteral("Left in %1: %2")
+                          .arg(doubled, move.leftBehind.join(QStringLiteral("; "))),
+                      QStringLiteral("Main"));
+    return choice;
 }
 
 QString createDatabase(const QString& dbPath, const QStringList& sqlScripts) {
@@ -44,6 +165,26 @@ QString createDatabase(const QString& dbPath, const QStringList& sqlScripts) {
     return error;
 }
 
+namespace {
+// Replaces the folder's start page with the delivered one when it is still,
+// byte for byte, a page an earlier version delivered. True when it did.
+bool updateEarlierStartPage(const QString& target, const QString& delivered) {
+    QFile current(target);
+    if (current.size() > 4096 || !current.open(QIODevice::ReadOnly)) return false;
+    const QByteArray bytes = current.readAll();
+    current.close();
+    bool earlier = false;
+    for (const char* page : kEarlierStartPages) earlier = earlier || bytes == page;
+    if (!earlier) return false;
+    QFile source(delivered);
+    if (!source.open(QIODevice::ReadOnly)) return false;
+    const QByteArray page = source.readAll();
+    if (page.isEmpty() || page == bytes) return false;
+    QSaveFile out(target);
+    return out.open(QIODevice::WriteOnly) && out.write(page) == page.size() && out.commit();
+}
+}  // namespace
+
 FolderPreparation prepareProgramFolder(const QString& folder, const QString& dataDir) {
     FolderPreparation r;
     QDir dir(folder);
@@ -67,6 +208,8 @@ FolderPreparation prepareProgramFolder(const QString& folder, const QString& dat
     };
     bool ok = true;
     for (const char* name : kDelivered) ok = copyMissing(QString::fromLatin1(name)) && ok;
+    r.startPageUpdated = updateEarlierStartPage(dir.filePath(QStringLiteral("blank.html")),
+                                                data.filePath(QStringLiteral("blank.html")));
     if (!dir.exists(QStringLiteral("WebPageLists"))) {
         ok = dir.mkdir(QStringLiteral("WebPageLists")) && ok;
         const QDir lists(data.filePath(QStringLiteral("WebPageLists")));

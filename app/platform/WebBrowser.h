@@ -31,6 +31,11 @@ struct DocumentSnapshot {
 // gives a non-HTML snapshot with an empty title.
 DocumentSnapshot parseDocumentSnapshot(const QString& json);
 
+// The program's own URL scheme. A link "farrowdale:NAME" followed on a local
+// page (the start page in the program folder) is never loaded: the browser
+// raises programLink(NAME) and the program does what NAME stands for.
+inline const QString kProgramScheme = QStringLiteral("farrowdale");
+
 // Commands of CommandStateChange.
 constexpr int kCommandForward = 1;
 constexpr int kCommandBack = 2;
@@ -81,6 +86,9 @@ signals:
     void newWindow2(bool* cancel);
     // Set *cancel to true to keep the window open.
     void windowClosing(bool* cancel);
+    // A link of the program's own scheme was followed on a local page;
+    // raised after the navigation was refused, from the event loop.
+    void programLink(const QString& name);
     void printFinished(bool ok);
     void saveFinished(const QString& path, bool ok);
 };

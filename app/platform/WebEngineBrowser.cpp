@@ -10,10 +10,14 @@
 #include <QUrl>
 #include <QWebEngineHistory>
 #include <QWebEngineHttpRequest>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
 
 namespace fd {
@@ -32,7 +36,13 @@ public:
     }
 
 protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+        if (url.scheme() == kProgramScheme) {
+            if (owner_)
+                owner_->pageFollowsProgramLink(url,
+                                               type == NavigationTypeLinkClicked && isMainFrame);
+            return false;
+        }
         if (owner_) owner_->pageNavigating(url);
         return true;
     }
@@ -42,6 +52,17 @@ protected:
 
 private:
     QPointer<WebEngineBrowser> owner_;
+};
+
+// Answers every request of the program's own scheme with a refusal, so that
+// nothing of it is ever loaded (an image or a frame pointing at a program
+// link, say) and no request leaves the machine.
+class ProgramSchemeHandler : public QWebEngineUrlSchemeHandler {
+public:
+    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+    void requestStarted(QWebEngineUrlRequestJob* job) override {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+    }
 };
 
 // How long the print preview waits for the page to be rendered for it.
@@ -69,13 +90,36 @@ const QString& WebEngineBrowser::snapshotScript() {
     return js;
 }
 
+void WebEngineBrowser::registerProgramScheme() {
+    const QByteArray name = kProgramScheme.toLatin1();
+    if (QWebEngineUrlScheme::schemeByName(name).name() == name) return;
+    QWebEngineUrlScheme scheme(name);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    scheme.setFlags(QWebEngineUrlScheme::LocalScheme);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
+
 WebEngineBrowser::WebEngineBrowser(QWidget* parent) : view_(new QWebEngineView(parent)) {
     view_->setObjectName(QStringLiteral("wbWebViewer"));
     auto* page = new Page(this, view_);
+    QWebEngineProfile* profile = page->profile();
+    const QByteArray scheme = kProgramScheme.toLatin1();
+    if (QWebEngineUrlScheme::schemeByName(scheme).name() == scheme &&
+        !profile->urlSchemeHandler(scheme))
+        profile->installUrlSchemeHandler(scheme, new ProgramSchemeHandler(profile));
     view_->setPage(page);
     // Pop-ups reach NewWindow2, where the program decides on them.
     page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
-    connect(view_, &QWebEngineView::loadStarted, this, &WebEngineBrowser::onLoadStarted);
+    // Loads are followed through their loading information, which names the
+    // address: a link of the program's own scheme, refused above, still
+    // reports a load that starts and stops, and that is no load of a page.
+    connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
+        if (info.url().scheme() == kProgramScheme) return;
+        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+            onLoadStarted();
+        else
+            onLoadFinished(info.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
+    });
     connect(view_, &QWebEngineView::loadProgress, this,
             [this](int p) { emit progressChange(p, 100); });
     connect(view_, &QWebEngineView::titleChanged, this,
@@ -88,7 +132,6 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : view_(new QWebEngineView(p
     });
     connect(page, &QWebEnginePage::linkHovered, this,
             [this](const QString& url) { emit statusTextChange(url); });
-    connect(view_, &QWebEngineView::loadFinished, this, &WebEngineBrowser::onLoadFinished);
     connect(page, &QWebEnginePage::windowCloseRequested, this, [this] {
         bool cancel = false;
         emit windowClosing(&cancel);
@@ -164,6 +207,16 @@ void WebEngineBrowser::pageClosing() {
 
 void WebEngineBrowser::pageNavigating(const QUrl& url) {
     emit beforeNavigate2(url.toString());
+}
+
+void WebEngineBrowser::pageFollowsProgramLink(const QUrl& url, bool clicked) {
+    // Only a link followed in a page on this machine counts; a page from
+    // the network gets nothing. (The engine reports a page's script setting
+    // its location as a followed link too.)
+    if (!clicked || !view_->url().isLocalFile()) return;
+    const QString name = url.path();
+    // Outside the navigation decision: the link may open a modal dialog.
+    QTimer::singleShot(0, this, [this, name] { emit programLink(name); });
 }
 
 QWebEnginePage* WebEngineBrowser::pageWantsWindow() {

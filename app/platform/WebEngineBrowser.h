@@ -45,6 +45,10 @@ public:
     // snapshot.
     qint64 lastSnapshotMs() const { return lastSnapshotMs_; }
 
+    // Makes the program's own URL scheme known to the browser engine; to be
+    // called once before the application object is created.
+    static void registerProgramScheme();
+
     // Turns an address as typed (file:\\\ paths, bare host names) into a URL.
     static QUrl toUrl(const QString& address);
     // The script that reads the document, run in the application's own
@@ -53,6 +57,9 @@ public:
 
     // Called by the page (frames included) and when it wants a new window.
     void pageNavigating(const QUrl& url);
+    // A navigation to the program's own scheme, which is never loaded;
+    // clicked: a link followed in the top-level page.
+    void pageFollowsProgramLink(const QUrl& url, bool clicked);
     QWebEnginePage* pageWantsWindow();
     void pageClosing();
 

@@ -11,7 +11,8 @@ namespace fd {
 
 std::unique_ptr<Application> Main(const StartOptions& options, Dialogs& dialogs,
                                   const std::function<WebBrowser*()>& makeBrowser) {
-    const QString folder = chooseProgramFolder(options.programFolder);
+    // The per-user folder takes over an earlier version's doubled folder here.
+    const QString folder = resolveProgramFolder(options.programFolder).folder;
     // A folder that is only read-only is made writable, as the load of the
     // main window always did; any other restriction is left as it is.
     clearReadOnlyFolder(folder);
@@ -25,6 +26,10 @@ std::unique_ptr<Application> Main(const StartOptions& options, Dialogs& dialogs,
     try {
         app->globals = std::make_unique<Globals>(folder);
         Globals& g = *app->globals;
+        if (prep.startPageUpdated)
+            WriteLogNote(folder, QStringLiteral("Main"),
+                         QStringLiteral("blank.html, unchanged since an earlier version, was "
+                                        "replaced by the getting-started page"));
         // Tables beyond the delivered eight; without them the program still
         // runs, so a failure is only logged.
         const QString extra = ensureExtraTables(g.gDB->databasePath());

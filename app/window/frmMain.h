@@ -144,6 +144,9 @@ private:
     void fraTabs_MouseDown(QMouseEvent* e);
     int twipsToPixels(int twips) const;
     int pixelsToTwips(int pixels) const;
+    // --- start page: the getting-started links of blank.html (frmMain_startpage.cpp)
+    void setupStartPage();
+    void followProgramLink(const QString& name);
     // --- reports: the report dialog, the latest change request and the
     // directory update URL (frmMain_reports.cpp)
     void setupReports();

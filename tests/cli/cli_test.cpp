@@ -153,7 +153,7 @@ TEST(CliProgramFolder, MissingFolderOrDatabaseFailsAndNothingIsCreated) {
 TEST(CliProgramFolder, ChosenLikeTheWindowsOptionThenEnvironmentThenDataFolder) {
     // Three folders, each with a site named after it.
     QTemporaryDir home;
-    const QString perUser = home.filePath("Farrowdale/Farrowdale");
+    const QString perUser = home.filePath("Farrowdale");
     test::TestFolder optionFolder, envFolder;
     ASSERT_TRUE(prepareProgramFolder(perUser, test::deliveredData()).ok);
     auto name = [](const QString& folder, const char* site) {
