@@ -16,15 +16,8 @@ namespace {
 
 const QString kSource = QStringLiteral("CADODBAccess");
 
-AppError dbError(sqlite3* db, int rc) {
-    const QString msg =
-        db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
-    return AppError(err::kDatabase, msg, kSource);
-}
-
-// One connection for one statement: opened read-write (never created), with
-// the double-quoted-string fallback off and a busy timeout; closed when the
-// object goes out of scope.
+// One connection for one statement, opened with the program's settings
+// (never creating the file) and closed when the object goes out of scope.
 class Connection {
 public:
     explicit Connection(const QString& path) {
@@ -32,7 +25,7 @@ public:
         // replayed or checkpointed when the next connection opens, which
         // keeps a connection per statement cheap.
         try {
-            db_ = openDatabaseConnection(path, kSource);
+            db_.reset(openDatabaseConnection(path, kSource));
         } catch (const AppError& e) {
             throw AppError(
                 err::kDatabase,
@@ -41,15 +34,14 @@ public:
         }
     }
     ~Connection() {
-        if (inTxn_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(db_);
+        if (inTxn_) sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
     }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
     void exec(const char* sql) {
-        const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK) throw dbError(db_, rc);
+        const int rc = sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) throw sqliteError(db_.get(), rc, kSource);
     }
     void begin() {
         exec("BEGIN");
@@ -62,16 +54,13 @@ public:
 
     // Runs the statement and collects every row it returns.
     RecordsetPtr run(const QString& jetSql) {
-        const QByteArray sql = translateJetSql(jetSql).toUtf8();
-        sqlite3_stmt* st = nullptr;
-        const char* tail = nullptr;
-        int rc = sqlite3_prepare_v2(db_, sql.constData(), static_cast<int>(sql.size()), &st, &tail);
-        if (rc != SQLITE_OK) throw dbError(db_, rc);
-        if (!st) throw AppError(err::kDatabase, QStringLiteral("Empty statement"), kSource);
+        const StatementPtr stmt = prepareOne(db_.get(), translateJetSql(jetSql).toUtf8(), kSource);
+        sqlite3_stmt* st = stmt.get();
         QStringList cols;
         const int ncol = sqlite3_column_count(st);
         for (int c = 0; c < ncol; ++c) cols << QString::fromUtf8(sqlite3_column_name(st, c));
         std::vector<Recordset::Row> rows;
+        int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
             Recordset::Row row(static_cast<std::size_t>(ncol));
             for (int c = 0; c < ncol; ++c) {
@@ -83,30 +72,63 @@ public:
             }
             rows.push_back(std::move(row));
         }
-        sqlite3_finalize(st);
-        if (rc != SQLITE_DONE) throw dbError(db_, rc);
+        if (rc != SQLITE_DONE) throw sqliteError(db_.get(), rc, kSource);
         return std::make_shared<Recordset>(std::move(cols), std::move(rows));
     }
 
 private:
-    sqlite3* db_ = nullptr;
+    ConnectionPtr db_;
     bool inTxn_ = false;
 };
 
 }  // namespace
 
 QString connectionStringFor(const QString& programFolder) {
-    return QStringLiteral("Provider=SQLite;Data Source=") +
-           QDir(programFolder).filePath(QString::fromLatin1(kDatabaseFileName)) +
+    // A value that holds a separator, a quote or blanks at either end is
+    // written between double quotes (a double quote inside doubled), so any
+    // path the file system allows reads back unchanged.
+    QString path = QDir(programFolder).filePath(QString::fromLatin1(kDatabaseFileName));
+    if (path.contains(u';') || path.contains(u'"') || path.contains(u'\'') ||
+        path != path.trimmed())
+        path = u'"' + path.replace(u'"', QStringLiteral("\"\"")) + u'"';
+    return QStringLiteral("Provider=SQLite;Data Source=") + path +
            QStringLiteral(";Persist Security Info=False");
 }
 
 QString CADODBAccess::pathFromConnectionString(const QString& cs) {
-    for (const QString& part : cs.split(u';')) {
-        const qsizetype eq = part.indexOf(u'=');
-        if (eq > 0 &&
-            part.left(eq).trimmed().compare(QLatin1String("Data Source"), Qt::CaseInsensitive) == 0)
-            return part.mid(eq + 1).trimmed();
+    const qsizetype n = cs.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const qsizetype eq = cs.indexOf(u'=', i);
+        if (eq < 0) break;
+        const QString key = cs.mid(i, eq - i).trimmed();
+        i = eq + 1;
+        while (i < n && cs[i].isSpace()) ++i;
+        QString value;
+        if (i < n && (cs[i] == u'"' || cs[i] == u'\'')) {
+            // A quoted value: everything up to the closing quote, a doubled
+            // quote standing for one.
+            const QChar q = cs[i++];
+            for (; i < n; ++i) {
+                if (cs[i] == q) {
+                    if (i + 1 < n && cs[i + 1] == q) {
+                        value += q;
+                        ++i;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                value += cs[i];
+            }
+            const qsizetype semi = cs.indexOf(u';', i);
+            i = semi < 0 ? n : semi + 1;
+        } else {
+            const qsizetype semi = cs.indexOf(u';', i);
+            value = cs.mid(i, (semi < 0 ? n : semi) - i).trimmed();
+            i = semi < 0 ? n : semi + 1;
+        }
+        if (key.compare(QLatin1String("Data Source"), Qt::CaseInsensitive) == 0) return value;
     }
     return {};
 }

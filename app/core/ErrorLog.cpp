@@ -10,6 +10,19 @@ QString logTimestamp() {
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+namespace {
+
+// An entry is one line: a line break inside a field (a server's message can
+// carry one) is written as \r or \n, so it can never start a forged entry.
+QString oneLine(const QString& field) {
+    QString v = field;
+    v.replace(u'\r', QStringLiteral("\\r"));
+    v.replace(u'\n', QStringLiteral("\\n"));
+    return v;
+}
+
+}  // namespace
+
 QString ErrorLog::path() const {
     return QDir(folder_).filePath(QStringLiteral("errorlog.txt"));
 }
@@ -27,8 +40,8 @@ void appendEntry(const QString& programFolder, const QString& routine, long numb
             "Format: Date & Time of Error, Routine Name, Error Number, Error Description, "
             "Error Source\r\n\r\n";
     }
-    out += (logTimestamp() + u',' + routine + u',' + QString::number(number) +
-            QStringLiteral(",'") + description + QStringLiteral("',") + source)
+    out += (logTimestamp() + u',' + oneLine(routine) + u',' + QString::number(number) +
+            QStringLiteral(",'") + oneLine(description) + QStringLiteral("',") + oneLine(source))
                .toUtf8();
     out += "\r\n";
     f.write(out);

@@ -10,7 +10,8 @@ namespace fd {
 // The fixed, locale-independent date-and-time form of the log.
 QString logTimestamp();
 
-// Appends one entry to folder/errorlog.txt, creating it with its header.
+// Appends one entry to folder/errorlog.txt, creating it with its header. The
+// entry stays on one line: CR and LF inside a field are written as \r, \n.
 // Failures 0, 384, 20 and "Resume without error" are not logged; the writer
 // never reports or logs its own failures.
 void WriteErrorLog(const QString& programFolder, const QString& routine, long number,

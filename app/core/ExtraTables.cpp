@@ -2,7 +2,7 @@
 
 #include <sqlite3.h>
 
-#include <QFile>
+#include "DatabaseConnection.h"
 
 namespace fd {
 
@@ -63,16 +63,13 @@ QString ensureExtraTables(const QString& dbPath) {
 
 QString ensureExtraTables(const QString& dbPath, const QStringList& statements) {
     if (statements.isEmpty()) return {};
-    sqlite3* db = nullptr;
-    const QByteArray p = QFile::encodeName(dbPath);
-    if (sqlite3_open_v2(p.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        const QString msg = QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory");
-        sqlite3_close(db);
-        return msg;
+    ConnectionPtr connection;
+    try {
+        connection.reset(openDatabaseConnection(dbPath, QStringLiteral("ExtraTables")));
+    } catch (const AppError& e) {
+        return e.description();
     }
-    sqlite3_busy_timeout(db, 5000);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    sqlite3* db = connection.get();
     QString error;
     auto exec = [&](const QByteArray& sql) {
         char* msg = nullptr;
@@ -99,7 +96,6 @@ QString ensureExtraTables(const QString& dbPath, const QStringList& statements) 
             sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         }
     }
-    sqlite3_close(db);
     return error;
 }
 

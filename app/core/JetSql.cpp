@@ -103,9 +103,11 @@ QString translateJetSql(const QString& jet) {
             }
             out += sq(value);
             i = j + 1;
-        } else if (c == u'[') {
-            const qsizetype j = jet.indexOf(u']', i + 1);
-            if (j < 0) throw syntaxError(QStringLiteral("Unterminated bracketed name"));
+        } else if (c == u'[' || c == u'`') {
+            // [name] and `name`: quoted names, copied as they stand, so a
+            // quote or ";" inside one is never taken for anything else.
+            const qsizetype j = jet.indexOf(c == u'[' ? u']' : u'`', i + 1);
+            if (j < 0) throw syntaxError(QStringLiteral("Unterminated quoted name"));
             out += QStringView(jet).mid(i, j - i + 1);
             i = j + 1;
         } else if (c == u'#') {
@@ -125,7 +127,10 @@ QString translateJetSql(const QString& jet) {
                 throw syntaxError(QStringLiteral("Characters found after end of SQL statement."));
             }
             i = n;
-        } else if (c == u'-' && i + 1 < n && jet[i + 1] == u'-') {
+        } else if ((c == u'-' && i + 1 < n && jet[i + 1] == u'-') ||
+                   (c == u'/' && i + 1 < n && jet[i + 1] == u'*')) {
+            // Neither comment form: a comment could hide a quote or a ";"
+            // from this reading and so smuggle in a second statement.
             throw syntaxError(QStringLiteral("Comments are not accepted in a statement."));
         } else {
             out += c;

@@ -4,9 +4,11 @@
 //    that way compare and sort correctly;
 //  - "double-quoted" text literals become 'single-quoted' ones ("" inside is
 //    one "), so a value can never be read as a column name;
-//  - 'single-quoted' literals and [bracketed] names pass unchanged.
-// Anything after the first statement, an unterminated literal or a bad date
-// is refused with an AppError, so the statement never runs.
+//  - 'single-quoted' literals, [bracketed] and `backquoted` names pass
+//    unchanged.
+// Anything after the first statement, a comment (-- or /* */), an
+// unterminated literal or a bad date is refused with an AppError, so the
+// statement never runs.
 
 #include <QDate>
 #include <QDateTime>

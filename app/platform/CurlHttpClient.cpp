@@ -90,7 +90,7 @@ HttpResponse CurlHttpClient::send(const HttpRequest& rq) {
         curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
     }
 
-    const CURLcode rc = curl_easy_perform(c);
+    const CURLcode rc = curl::perform(c, rq.cancel);
     long status = 0;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
     out.body = std::move(sink.data);

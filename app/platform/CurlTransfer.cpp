@@ -9,6 +9,7 @@
 
 #include "CurlHttpClient.h"
 #include "CurlSupport.h"
+#include "HttpClient.h"
 
 namespace fd {
 
@@ -21,10 +22,6 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
-
-int abortCheck(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<std::atomic<bool>*>(userdata)->load() ? 1 : 0;
-}
 
 // Claims the control for one request; released when the scope ends unless
 // handed on (to the upload's worker).
@@ -49,7 +46,8 @@ private:
 
 CurlTransfer::CurlTransfer(ErrorSink* log) : CurlTransfer(log, Limits{}) {}
 
-CurlTransfer::CurlTransfer(ErrorSink* log, Limits limits) : log_(log), limits_(limits) {
+CurlTransfer::CurlTransfer(ErrorSink* log, Limits limits)
+    : log_(log), limits_(limits), relay_(std::make_unique<QObject>()) {
     curl::initOnce();
 }
 
@@ -62,16 +60,55 @@ void CurlTransfer::waitForUpload() {
     if (worker_.joinable()) worker_.join();
 }
 
+void CurlTransfer::post(std::function<void()> fn) {
+    QMetaObject::invokeMethod(relay_.get(), std::move(fn), Qt::QueuedConnection);
+}
+
 QByteArray CurlTransfer::openUrl(const QString& url) {
     BusyClaim claim(busy_);
     if (!claim.claimed()) throw AppError(err::kTransferBusy, kBusyText, kSource);
+    return fetch(url);
+}
 
+void CurlTransfer::startFetch(const QString& url, QObject* context, FetchDone done) {
+    QPointer<QObject> target(context);
+    const bool hasTarget = context != nullptr;
+    BusyClaim claim(busy_);
+    if (!claim.claimed()) {
+        post([target, hasTarget, done = std::move(done)] {
+            if (!hasTarget || target) done({}, AppError(err::kTransferBusy, kBusyText, kSource));
+        });
+        return;
+    }
+    waitForUpload();  // the previous worker has ended (not busy); reap it
+    abort_.store(false);
+    claim.release();  // the worker clears busy_ when it ends
+    worker_ = std::thread([this, url, target, hasTarget, done = std::move(done)]() mutable {
+        QByteArray body;
+        std::optional<AppError> failure;
+        try {
+            body = fetch(url);
+        } catch (const AppError& e) {
+            failure = e;
+        } catch (const std::exception& e) {
+            failure = AppError(err::kTransferFailed, QString::fromLocal8Bit(e.what()), kSource);
+        }
+        busy_.store(false);
+        post([target = std::move(target), hasTarget, done = std::move(done), body = std::move(body),
+              failure = std::move(failure)] {
+            if (!hasTarget || target) done(body, failure);
+        });
+    });
+}
+
+QByteArray CurlTransfer::fetch(const QString& url) {
     HttpRequest rq;
     rq.url = url;
     rq.followRedirects = true;
     rq.connectTimeoutMs = limits_.connectTimeoutMs;
     rq.totalTimeoutMs = limits_.totalTimeoutMs;
     rq.maxBodyBytes = limits_.maxBodyBytes;
+    rq.cancel = &abort_;  // the control going away ends the fetch at once
     const HttpResponse r = CurlHttpClient().send(rq);
     if (r.truncated)
         throw AppError(
@@ -123,6 +160,11 @@ void CurlTransfer::startPut(const QString& server, const QString& user, const QS
         QMutexLocker lock(&mutex_);
         uploadResult_ = 0;
         uploadText_.clear();
+        connectKnown_ = false;
+        connectFailure_.reset();
+        connectWaiter_ = nullptr;
+        connectContext_.clear();
+        connectHasContext_ = false;
     }
     abort_.store(false);
     claim.release();  // the worker clears busy_ when it ends
@@ -148,20 +190,74 @@ void CurlTransfer::startPut(const QString& server, const QString& user, const QS
             // A stalled upload ends after a minute without progress.
             curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
             curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, 60L);
-            curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-            curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, abortCheck);
-            curl_easy_setopt(c, CURLOPT_XFERINFODATA, &abort_);
+            // Called once the connection is up and the login accepted, just
+            // before the file is asked for: from here on the transfer has
+            // started.
+            curl_easy_setopt(c, CURLOPT_PREREQFUNCTION, &CurlTransfer::onLoggedIn);
+            curl_easy_setopt(c, CURLOPT_PREREQDATA, this);
             curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errbuf);
-            rc = curl_easy_perform(c);
+            rc = curl::perform(c, &abort_);
         }
         const QString text = rc == CURLE_OK ? QString() : curl::errorText(rc, errbuf);
+        bool connected = false;
         {
             QMutexLocker lock(&mutex_);
             uploadResult_ = static_cast<int>(rc);
             uploadText_ = text;
+            connected = connectKnown_ && !connectFailure_;
         }
-        if (rc != CURLE_OK && log_) log_->write(kSource, static_cast<long>(rc), text, QString());
+        if (!connected) {
+            // Name lookup, connection or login failed: the caller says so.
+            reportConnected(AppError(
+                err::kCannotConnect,
+                QStringLiteral("Unable to connect to the upload server: ") + text, kSource));
+        } else if (rc != CURLE_OK && log_) {
+            log_->write(kSource, static_cast<long>(rc), text, QString());
+        }
         busy_.store(false);
+    });
+}
+
+int CurlTransfer::onLoggedIn(void* self, char*, char*, int, int) {
+    static_cast<CurlTransfer*>(self)->reportConnected(std::nullopt);
+    return CURL_PREREQFUNC_OK;
+}
+
+void CurlTransfer::reportConnected(const std::optional<AppError>& failure) {
+    ConnectDone waiter;
+    QPointer<QObject> target;
+    bool hasTarget = false;
+    {
+        QMutexLocker lock(&mutex_);
+        if (connectKnown_) return;
+        connectKnown_ = true;
+        connectFailure_ = failure;
+        waiter = std::move(connectWaiter_);
+        connectWaiter_ = nullptr;
+        target = connectContext_;
+        hasTarget = connectHasContext_;
+    }
+    if (waiter)
+        post([waiter = std::move(waiter), target = std::move(target), hasTarget, failure] {
+            if (!hasTarget || target) waiter(failure);
+        });
+}
+
+void CurlTransfer::whenConnected(QObject* context, ConnectDone done) {
+    std::optional<AppError> failure;
+    {
+        QMutexLocker lock(&mutex_);
+        if (!connectKnown_) {
+            connectWaiter_ = std::move(done);
+            connectContext_ = context;
+            connectHasContext_ = context != nullptr;
+            return;
+        }
+        failure = connectFailure_;
+    }
+    QPointer<QObject> target(context);
+    post([done = std::move(done), target, hasTarget = context != nullptr, failure] {
+        if (!hasTarget || target) done(failure);
     });
 }
 

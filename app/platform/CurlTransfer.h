@@ -1,10 +1,12 @@
 #pragma once
-// The transfer control over libcurl: a synchronous HTTP(S) GET on the calling
-// thread, and FTP uploads on one background worker thread. One request at a
+// The transfer control over libcurl: an HTTP(S) GET, on the calling thread or
+// on a background worker, and FTP uploads on that worker. One request at a
 // time: while either runs, a second one is refused with error 35764.
 
 #include <QMutex>
+#include <QPointer>
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "core/AppError.h"
@@ -24,17 +26,23 @@ public:
     // (log may be null); it is called on the worker thread.
     explicit CurlTransfer(ErrorSink* log = nullptr);
     CurlTransfer(ErrorSink* log, Limits limits);
-    // Aborts a running upload and waits for the worker to end.
+    // Aborts a running fetch or upload and waits for the worker to end
+    // (within a fraction of a second).
     ~CurlTransfer() override;
     CurlTransfer(const CurlTransfer&) = delete;
     CurlTransfer& operator=(const CurlTransfer&) = delete;
 
     QByteArray openUrl(const QString& url) override;
+    // The GET on the worker thread; done follows on context's thread.
+    void startFetch(const QString& url, QObject* context, FetchDone done) override;
     // Refuses with AppError 35764 while a transfer runs. A start that fails
     // at once (the local file cannot be read) sets responseCode() non-zero and
-    // starts nothing; otherwise responseCode() is 0 and the upload runs on.
+    // starts nothing; otherwise responseCode() is 0 and the upload runs on:
+    // whenConnected() tells whether it reached the server and logged in.
+    // Failures after that go to the log under "inetQELS".
     void startPut(const QString& server, const QString& user, const QString& password,
                   const QString& localFile, const QString& remotePath) override;
+    void whenConnected(QObject* context, ConnectDone done) override;
     bool stillExecuting() const override { return busy_.load(); }
     int responseCode() const override;
     QString responseInfo() const override;
@@ -42,7 +50,8 @@ public:
     // How the last upload ended: 0 when the file arrived, else curl's code
     // with its text. Meaningful once stillExecuting() is false again.
     int lastUploadResult(QString* text = nullptr) const;
-    // Waits until a running upload has ended (for shutdown and tests).
+    // Waits until a running upload or background fetch has ended (for
+    // shutdown and tests).
     void waitForUpload();
 
     // The upload address: server (ftp:// added when it has no scheme) and the
@@ -50,8 +59,14 @@ public:
     static QString uploadUrl(const QString& server, const QString& remotePath);
 
 private:
-    void runPut(QByteArray url, QByteArray user, QByteArray password, QString localFile);
+    QByteArray fetch(const QString& url);
     void setResponse(int code, const QString& info);
+    // Runs fn on the thread that created the control (queued), unless the
+    // control is gone by then.
+    void post(std::function<void()> fn);
+    // The upload's connect phase ended: logged in (no failure) or not.
+    void reportConnected(const std::optional<AppError>& failure);
+    static int onLoggedIn(void* self, char*, char*, int, int);
 
     ErrorSink* log_;
     Limits limits_;
@@ -62,6 +77,12 @@ private:
     QString responseInfo_;
     int uploadResult_ = 0;
     QString uploadText_;
+    bool connectKnown_ = true;  // the last upload's connect phase has ended
+    std::optional<AppError> connectFailure_;
+    ConnectDone connectWaiter_;
+    QPointer<QObject> connectContext_;
+    bool connectHasContext_ = false;
+    std::unique_ptr<QObject> relay_;  // receives the worker's results on our thread
     std::thread worker_;
 };
 

@@ -76,6 +76,8 @@ public:
     virtual DocumentSnapshot document() const = 0;
 
 signals:
+    // Before the top document navigates; a frame's navigation inside it is
+    // not reported, as no documentComplete would follow it.
     void beforeNavigate2(const QString& url);
     void progressChange(int progress, int maximum);
     void statusTextChange(const QString& text);

@@ -20,11 +20,13 @@
 #include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
 
+#include "HtmlEncoding.h"
+
 namespace fd {
 
 namespace {
 
-// A page that reports every navigation (frames included) before it starts,
+// A page that reports each navigation of its top document before it starts,
 // and asks the browser before opening a new window.
 class Page : public QWebEnginePage {
 public:
@@ -43,7 +45,10 @@ protected:
                                                type == NavigationTypeLinkClicked && isMainFrame);
             return false;
         }
-        if (owner_) owner_->pageNavigating(url);
+        // Only the top document's navigations are the page's: a frame that
+        // loads later (a script navigating an iframe, or adding one) gets no
+        // completion of its own, so it must not clear the page's details.
+        if (owner_ && isMainFrame) owner_->pageNavigating(url);
         return true;
     }
     QWebEnginePage* createWindow(WebWindowType) override {
@@ -329,15 +334,22 @@ bool WebEngineBrowser::printPreview() {
 bool WebEngineBrowser::saveAs(const QString& path) {
     if (path.isEmpty()) return false;
     QPointer<WebEngineBrowser> self(this);
-    view_->page()->toHtml([self, path](const QString& html) {
-        if (!self || self->closing_) return;
-        QSaveFile f(path);
-        bool ok = f.open(QIODevice::WriteOnly);
-        const QByteArray bytes = html.toUtf8();
-        ok = ok && f.write(bytes) == bytes.size();
-        ok = ok && f.commit();
-        emit self->saveFinished(path, ok);
-    });
+    // The page's text is written in the character set it declares, so the
+    // saved file, whose declaration is kept, reopens as it was shown.
+    view_->page()->runJavaScript(
+        QStringLiteral("document.characterSet"), QWebEngineScript::ApplicationWorld,
+        [self, path](const QVariant& charset) {
+            if (!self || self->closing_) return;
+            self->view_->page()->toHtml([self, path, cs = charset.toString()](const QString& html) {
+                if (!self || self->closing_) return;
+                QSaveFile f(path);
+                bool ok = f.open(QIODevice::WriteOnly);
+                const QByteArray bytes = encodeHtmlForCharset(html, cs);
+                ok = ok && f.write(bytes) == bytes.size();
+                ok = ok && f.commit();
+                emit self->saveFinished(path, ok);
+            });
+        });
     return true;
 }
 

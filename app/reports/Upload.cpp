@@ -24,7 +24,20 @@ bool runUpload(InetTransfer& inet, Dialogs& dialogs, ErrorSink& log, QWidget* pa
         dialogs.message(parent, request.failureMessage, kProductName);
         return false;
     }
-    dialogs.message(parent, QStringLiteral("Successfully sent file to Tallowby."), kProductName);
+    // Success is told only once the server has taken the connection and the
+    // login; a failure after that can only reach the log.
+    inet.whenConnected(
+        request.context, [&dialogs, &log, parent, request](const std::optional<AppError>& failure) {
+            if (!failure) {
+                dialogs.message(parent, QStringLiteral("Successfully sent file to Tallowby."),
+                                kProductName);
+            } else if (request.connectionFailed) {
+                request.connectionFailed(*failure);
+            } else {
+                log.write(request.routine, failure->number(), failure->description(),
+                          failure->source());
+            }
+        });
     return true;
 }
 

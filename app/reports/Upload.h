@@ -1,16 +1,18 @@
 #pragma once
 // Sending a file to the maker's upload server by FTP: the one procedure the
 // site map, the reports and the error log share. The transfer runs in the
-// background of the transfer control; the procedure reports only whether it
-// could be started.
+// background of the transfer control; the procedure reports whether it could
+// be started and reached the server.
 
 #include <QDateTime>
 #include <QString>
+#include <functional>
 
 #include "core/AppError.h"
 #include "platform/Dialogs.h"
 #include "platform/InetTransfer.h"
 
+class QObject;
 class QWidget;
 
 namespace fd {
@@ -31,13 +33,23 @@ struct UploadRequest {
     QString remoteName;      // e.g. "SM-07030507-04.htm"
     QString routine;         // error-log label of the action
     QString failureMessage;  // shown when the start fails
+    // The action's reaction when the server cannot be reached or refuses the
+    // login (an AppError 35754 saying why); without one the failure is
+    // logged under routine.
+    std::function<void(const AppError&)> connectionFailed = nullptr;
+    // The window that asked (normally the parent of the messages): once it
+    // is gone, the outcome is no longer told.
+    QObject* context = nullptr;
 };
 
 // Runs the procedure: refuses with "Still executing your previous request.
 // Please try again later." while a transfer runs; otherwise starts the PUT
 // to kUploadFolder + remoteName, then logs and shows the failure message when
-// the start gave a non-zero response code, or shows "Successfully sent file
-// to Tallowby.". Returns true when the transfer was started.
+// the start gave a non-zero response code. Otherwise, once the transfer
+// control has reached the server and logged in, it shows "Successfully sent
+// file to Tallowby."; when it could not, connectionFailed reacts instead and
+// nothing claims success. The window is not held meanwhile. Returns true
+// when the transfer was started.
 bool runUpload(InetTransfer& inet, Dialogs& dialogs, ErrorSink& log, QWidget* parent,
                const UploadTarget& target, const UploadRequest& request);
 

@@ -246,14 +246,20 @@ void frmSendReport::cmdSendChangeRequestReport_Click() {
             (changes ? QStringLiteral("UR-") : QStringLiteral("SR-")) + s_.installationId + ".txt";
         request.routine = QStringLiteral("cmdSendChangeRequestReport_Click");
         request.failureMessage = kUploadConnectionErrorMessage;
+        request.connectionFailed = [this](const AppError& e) { reportUploadError(e); };
+        request.context = this;
         runUpload(*inet, s_.dialogs, *s_.g.errorLog, this, target, request);
     } catch (const std::exception& e) {
-        const auto* app = dynamic_cast<const AppError*>(&e);
-        s_.dialogs.message(this,
-                           QStringLiteral("The following error occured: ") +
-                               (app ? app->description() : QString::fromLocal8Bit(e.what())),
-                           kProductName);
+        reportUploadError(e);
     }
+}
+
+void frmSendReport::reportUploadError(const std::exception& e) {
+    const auto* app = dynamic_cast<const AppError*>(&e);
+    s_.dialogs.message(this,
+                       QStringLiteral("The following error occured: ") +
+                           (app ? app->description() : QString::fromLocal8Bit(e.what())),
+                       kProductName);
 }
 
 }  // namespace fd

@@ -60,6 +60,8 @@ private:
     void formLoad();
     // Populates the chosen report (rewriting its file); returns that file.
     QString populateChosenReport();
+    // "The following error occured: " and the failure's description.
+    void reportUploadError(const std::exception& e);
 
     ReportServices s_;
     QComboBox* cboReportList_ = nullptr;

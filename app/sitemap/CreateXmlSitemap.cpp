@@ -1,6 +1,7 @@
 #include "CreateXmlSitemap.h"
 
 #include <QFileInfo>
+#include <QPointer>
 #include <QUrl>
 
 #include "XmlSitemap.h"
@@ -44,6 +45,15 @@ void UploadQueue::next() {
         requests_.clear();
         return;
     }
+    // A server that cannot be reached is logged and ends the queue; the
+    // window that owns the queue also hears of the last file's connection.
+    transfer_.whenConnected(
+        parent(), [self = QPointer<UploadQueue>(this), &log = log_,
+                   routine = r.routine](const std::optional<AppError>& failure) {
+            if (!failure) return;
+            log.write(routine, failure->number(), failure->description(), failure->source());
+            if (self) self->requests_.clear();
+        });
     requests_.pop_front();
 }
 
@@ -105,9 +115,9 @@ void CreateXmlSitemap_Click(const QStringList& nodes, const QHash<QString, QDate
         const QString extension = compressed ? QStringLiteral(".xml.gz") : QStringLiteral(".xml");
         QList<UploadRequest> requests;
         for (qsizetype i = 0; i < summary.files.size(); ++i)
-            requests.append({summary.files[i],
-                             stem + (i ? u'-' + QString::number(i) : QString()) + extension,
-                             kXmlSitemapRoutine, kSiteMapUploadFailure});
+            requests.append(siteMapUploadRequest(
+                s, summary.files[i], stem + (i ? u'-' + QString::number(i) : QString()) + extension,
+                kXmlSitemapRoutine));
         if (!runUpload(transfer, s.dialogs, s.log, s.parent, s.uploadTarget, requests.first()))
             return;
         if (requests.size() > 1)

@@ -166,16 +166,36 @@ QString siteMapUploadName(const SiteMapServices& s) {
     return QStringLiteral("SM-") + uploadStamp(s.now(), random);
 }
 
-void endSiteMapRun(const AppError& e, const SiteMapServices& s, const QString& routine) {
+namespace {
+
+void endRun(const AppError& e, Dialogs& dialogs, ErrorSink& log, QWidget* parent,
+            const QString& routine) {
     if (e.number() == err::kCannotConnect)
-        s.dialogs.message(
-            s.parent,
+        dialogs.message(
+            parent,
             QStringLiteral("Unable to connect to the Tallowby servers.\r\nPlease try again later."),
             kProductName);
     else if (e.number() == err::kTransferBusy)
-        s.dialogs.message(s.parent, QStringLiteral("Please try again later."), kProductName);
+        dialogs.message(parent, QStringLiteral("Please try again later."), kProductName);
     else if (e.number() != err::kDialogCancelled)
-        logFailure(s.log, routine, e);
+        logFailure(log, routine, e);
+}
+
+}  // namespace
+
+void endSiteMapRun(const AppError& e, const SiteMapServices& s, const QString& routine) {
+    endRun(e, s.dialogs, s.log, s.parent, routine);
+}
+
+UploadRequest siteMapUploadRequest(const SiteMapServices& s, const QString& localPath,
+                                   const QString& remoteName, const QString& routine) {
+    UploadRequest r{localPath, remoteName, routine, kSiteMapUploadFailure};
+    // The services live for the run only; the dialogs and the log they name
+    // live as long as the window.
+    r.connectionFailed = [&dialogs = s.dialogs, &log = s.log, parent = s.parent,
+                          routine](const AppError& e) { endRun(e, dialogs, log, parent, routine); };
+    r.context = s.owner;
+    return r;
 }
 
 namespace {
@@ -215,8 +235,8 @@ void CreateSiteMap_Click(const QStringList& nodes, const QString& siteName,
 
         if (!wantsSiteMapUpload(s)) return;
         runUpload(siteMapTransfer(s), s.dialogs, s.log, s.parent, s.uploadTarget,
-                  {*path, siteMapUploadName(s) + QStringLiteral(".htm"), kSiteMapRoutine,
-                   kSiteMapUploadFailure});
+                  siteMapUploadRequest(s, *path, siteMapUploadName(s) + QStringLiteral(".htm"),
+                                       kSiteMapRoutine));
     } catch (const AppError& e) {
         endSiteMapRun(e, s, kSiteMapRoutine);
     } catch (const std::exception& e) {

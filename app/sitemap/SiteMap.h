@@ -76,6 +76,11 @@ QString siteMapUploadName(const SiteMapServices& s);
 inline const QString kSiteMapUploadFailure = QStringLiteral(
     "There was an error trying to connect to the Tallowby website. Please try again later.");
 void endSiteMapRun(const AppError& e, const SiteMapServices& s, const QString& routine);
+// The upload of one site-map file: when the server cannot be reached, the
+// run ends as endSiteMapRun says ("Unable to connect ..."), once that is
+// known; the outcome is dropped when the window that owns the run is gone.
+UploadRequest siteMapUploadRequest(const SiteMapServices& s, const QString& localPath,
+                                   const QString& remoteName, const QString& routine);
 
 // The Tools menu's "Create Site Map": nodes are the texts of the site
 // directory tree in the order they were added, the root first. Reports

@@ -1,17 +1,32 @@
 #include "PageList.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
+#include <cerrno>
+#include <cstring>
 
 #include "core/AppError.h"
+#include "core/FileReplace.h"
 
 namespace fd::sites {
 
 namespace {
+
 const QString kSource = QStringLiteral("PageList");
+
+// One line's bytes as text: UTF-8 when valid, else Latin-1 (every byte its
+// own character, so nothing is lost).
+QString decodeLine(QByteArrayView bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
+
+}  // namespace
 
 const QStringList& fileTypeKeys() {
     static const QStringList keys = {
@@ -35,12 +50,23 @@ QString fileTypeKey(const QString& page) {
 QString decodePageList(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) {
-        // A byte-order mark is not part of the first page.
-        if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
-        return text;
+    if (utf8.hasError()) {
+        // Not UTF-8 as a whole: each line is decoded on its own, so one stray
+        // byte does not turn the names on every other line into mojibake.
+        text.clear();
+        text.reserve(bytes.size());
+        const qsizetype n = bytes.size();
+        qsizetype start = 0;
+        for (qsizetype i = 0; i <= n; ++i) {
+            if (i < n && bytes[i] != '\r' && bytes[i] != '\n') continue;
+            text += decodeLine(QByteArrayView(bytes).sliced(start, i - start));
+            if (i < n) text += QLatin1Char(bytes[i]);
+            start = i + 1;
+        }
     }
-    return QString::fromLatin1(bytes);
+    // A byte-order mark is not part of the first page.
+    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    return text;
 }
 
 bool looksBinary(const QByteArray& bytes) {
@@ -62,17 +88,29 @@ QStringList splitPageList(const QString& text) {
 }
 
 QStringList readPageListFile(const QString& path) {
-    QFile f(path);
-    if (!QFileInfo::exists(path) || QFileInfo(path).isDir())
+    // Opened without waiting, so a FIFO cannot hold the window, and checked
+    // on the open file: only a regular file is read (a device such as
+    // /dev/zero would never end).
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            throw AppError(err::kFileNotFound, QStringLiteral("File not found: ") + path, kSource);
+        throw AppError(err::kPermissionDenied,
+                       QStringLiteral("Cannot read ") + path + QStringLiteral(": ") +
+                           QString::fromLocal8Bit(std::strerror(errno)),
+                       kSource);
+    }
+    QFile f;
+    f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))
         throw AppError(err::kFileNotFound, QStringLiteral("File not found: ") + path, kSource);
-    if (!f.open(QIODevice::ReadOnly))
-        throw AppError(
-            err::kPermissionDenied,
-            QStringLiteral("Cannot read ") + path + QStringLiteral(": ") + f.errorString(),
-            kSource);
-    if (f.size() > kMaxPageListBytes)
+    if (!S_ISREG(st.st_mode))
         throw AppError(err::kInvalidProcedureCall,
-                       QStringLiteral("Page list too large (%1 bytes): ").arg(f.size()) + path,
+                       QStringLiteral("Not a page list (not a regular file): ") + path, kSource);
+    if (st.st_size > kMaxPageListBytes)
+        throw AppError(err::kInvalidProcedureCall,
+                       QStringLiteral("Page list too large (%1 bytes): ").arg(st.st_size) + path,
                        kSource);
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
@@ -100,33 +138,17 @@ QByteArray formatPageList(const QStringList& pages) {
 }
 
 void writePageListFile(const QString& path, const QStringList& pages) {
-    const QByteArray bytes = formatPageList(pages);
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        throw AppError(
-            err::kPathNotFound,
-            QStringLiteral("Cannot write ") + path + QStringLiteral(": ") + f.errorString(),
-            kSource);
-    if (f.write(bytes) != bytes.size()) {
-        const QString why = f.errorString();
-        f.cancelWriting();
-        throw AppError(err::kPermissionDenied,
-                       QStringLiteral("Cannot write ") + path + QStringLiteral(": ") + why,
-                       kSource);
-    }
-    if (!f.commit())
-        throw AppError(
-            err::kPermissionDenied,
-            QStringLiteral("Cannot write ") + path + QStringLiteral(": ") + f.errorString(),
-            kSource);
+    replaceFileContents(path, formatPageList(pages), kSource);
 }
 
-QString listFileName(int siteIndex, const QString& siteName) {
+QString listFileName(long long webSiteId, const QString& siteName) {
     QString name = siteName;
     name.replace(u' ', u'_');
     // A "/" would name a folder that does not exist: the list could never be saved.
     name.replace(u'/', u'_');
-    return QString::number(siteIndex) + name.left(25) + QStringLiteral(".wsr");
+    // The site's key and a "_" come first: the key alone makes the name
+    // unique, and it never changes when other sites are added.
+    return QString::number(webSiteId) + u'_' + name.left(25) + QStringLiteral(".wsr");
 }
 
 QString stripQueryString(const QString& input) {

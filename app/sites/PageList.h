@@ -27,8 +27,9 @@ QString fileTypeKey(const QString& page);
 // Files larger than this are refused rather than read whole.
 constexpr qint64 kMaxPageListBytes = 256LL * 1024 * 1024;
 
-// Decodes a page-list file: UTF-8 when the bytes are valid UTF-8, Latin-1
-// otherwise (every byte maps to one character, so nothing is lost).
+// Decodes a page-list file: UTF-8 when the bytes are valid UTF-8; otherwise
+// line by line, each valid line as UTF-8 and only the others as Latin-1
+// (every byte maps to one character, so nothing is lost).
 QString decodePageList(const QByteArray& bytes);
 // True when the bytes look like a binary file (they hold a NUL byte).
 bool looksBinary(const QByteArray& bytes);
@@ -37,18 +38,21 @@ bool looksBinary(const QByteArray& bytes);
 // kept exactly, in file order, duplicates included.
 QStringList splitPageList(const QString& text);
 // Reads a page-list file whole. Throws AppError when it is missing,
-// unreadable, too large or binary.
+// unreadable, not a regular file (a FIFO, a device), too large or binary.
 QStringList readPageListFile(const QString& path);
 
 // The file text: every page followed by CR LF, then one more CR LF. UTF-8.
 QByteArray formatPageList(const QStringList& pages);
 // Writes the list to a temporary file beside path and renames it into place,
-// so a failure never leaves a half-written list. Throws AppError on failure.
+// so a failure never leaves a half-written list (see replaceFileContents:
+// links followed, permissions kept, stale temporaries removed). Throws
+// AppError on failure.
 void writePageListFile(const QString& path, const QStringList& pages);
 
-// The name of a site's saved list: its position in the site name box, then
-// its name with blanks as "_" cut to 25 characters, then ".wsr".
-QString listFileName(int siteIndex, const QString& siteName);
+// The name of a site's saved list: its WebSiteID, "_", then its name with
+// blanks (and "/") as "_" cut to 25 characters, then ".wsr". Unique per site
+// and stable while sites are added.
+QString listFileName(long long webSiteId, const QString& siteName);
 
 // The address cut before its first "?" when that "?" is not the first
 // character; otherwise unchanged.

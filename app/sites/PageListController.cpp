@@ -119,7 +119,7 @@ void PageListController::getReportFile(const QString& fileName) {
 }
 
 QString PageListController::listFilePath() const {
-    const QString name = listFileName(config_->siteIndex(), config_->selectedSiteName());
+    const QString name = listFileName(config_->selectedWebSiteId(), config_->selectedSiteName());
     return QFileInfo(QDir(s_.g.programFolder).filePath(name)).absoluteFilePath();
 }
 

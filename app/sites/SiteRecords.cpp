@@ -24,7 +24,6 @@ std::vector<SiteRecord> readSites(const CADODBAccess& db) {
         SiteRecord s;
         s.id = rs->fieldInt(QStringLiteral("WebSiteID"));
         s.name = rs->field(QStringLiteral("WebSiteGenericName"));
-        s.index = static_cast<int>(sites.size());
         at.insert(s.id, sites.size());
         sites.push_back(std::move(s));
     }
@@ -63,7 +62,7 @@ QString readLastListFile(const CADODBAccess& db, long long webSiteId) {
 }
 
 QString savedListPath(const QString& programFolder, const SiteRecord& site) {
-    return QFileInfo(QDir(programFolder).filePath(listFileName(site.index, site.name)))
+    return QFileInfo(QDir(programFolder).filePath(listFileName(site.id, site.name)))
         .absoluteFilePath();
 }
 

@@ -24,7 +24,6 @@ struct RootRecord {
 struct SiteRecord {
     long long id = 0;  // WebSiteID
     QString name;
-    int index = 0;  // position in the site name box
     std::vector<RootRecord> roots;
 };
 

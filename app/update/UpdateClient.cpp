@@ -2,8 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringList>
+#include <cstring>
 
 #include "core/DatabaseConnection.h"
 #include "core/Globals.h"
@@ -16,10 +18,66 @@ namespace {
 const QString kRoutine = QStringLiteral("UpdateSearchEngineData");
 const QString kSource = QStringLiteral("UpdateConnection");
 
-AppError sqliteError(sqlite3* db, int rc) {
-    const QString msg =
-        db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
-    return AppError(err::kDatabase, msg, kSource);
+bool isCatalogue(const char* table) {
+    return table && sqlite3_stricmp(table, "SearchEngines") == 0;
+}
+
+bool isMainDatabase(const char* database) {
+    return database && std::strcmp(database, "main") == 0;
+}
+
+// Scalar and aggregate functions that compute a value from their arguments
+// and touch nothing else.
+bool isHarmlessFunction(const char* name) {
+    static const char* const kAllowed[] = {
+        "abs",      "avg",       "char",         "coalesce",  "count",     "date",
+        "datetime", "format",    "group_concat", "hex",       "ifnull",    "iif",
+        "instr",    "julianday", "length",       "lower",     "ltrim",     "max",
+        "min",      "nullif",    "printf",       "quote",     "replace",   "round",
+        "rtrim",    "strftime",  "substr",       "substring", "sum",       "time",
+        "total",    "trim",      "typeof",       "unicode",   "unixepoch", "upper"};
+    if (!name) return false;
+    for (const char* f : kAllowed)
+        if (sqlite3_stricmp(name, f) == 0) return true;
+    return false;
+}
+
+// Why the update answer may not do what SQLite is about to compile, or ""
+// when it may: insert into, update or delete from SearchEngines in the main
+// database, reading only that table and computing with harmless functions.
+QString refusal(int action, const char* a, const char* b, const char* database,
+                const char* trigger) {
+    const auto name = [](const char* s) { return QString::fromUtf8(s ? s : ""); };
+    switch (action) {
+        case SQLITE_INSERT:
+        case SQLITE_UPDATE:
+        case SQLITE_DELETE:
+            if (isCatalogue(a) && isMainDatabase(database) && !trigger) return {};
+            if (name(a).startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
+                return QStringLiteral("changes the schema");
+            return QStringLiteral("changes table %1").arg(name(a));
+        case SQLITE_READ:
+            if (isCatalogue(a) && isMainDatabase(database)) return {};
+            return QStringLiteral("reads table %1").arg(name(a));
+        case SQLITE_SELECT:
+            return {};
+        case SQLITE_FUNCTION:
+            if (isHarmlessFunction(b)) return {};
+            return QStringLiteral("calls function %1").arg(name(b));
+        case SQLITE_TRANSACTION:
+        case SQLITE_SAVEPOINT:
+            return QStringLiteral("controls the transaction");
+        case SQLITE_ATTACH:
+        case SQLITE_DETACH:
+            return QStringLiteral("attaches or detaches a database");
+        case SQLITE_PRAGMA:
+            return QStringLiteral("runs PRAGMA %1").arg(name(a));
+        case SQLITE_RECURSIVE:
+            return QStringLiteral("runs a recursive query");
+        default:
+            return QStringLiteral("changes the schema or runs a maintenance command (action %1)")
+                .arg(action);
+    }
 }
 
 // The single value of a count query.
@@ -66,38 +124,86 @@ QString buildUpdateRequest(const CADODBAccess& db, const QString& updateUrl,
 
 UpdateConnection::UpdateConnection(const QString& databasePath)
     : db_(openDatabaseConnection(databasePath, kSource)) {
-    try {
-        exec("BEGIN");
-    } catch (...) {
-        sqlite3_close(db_);
-        throw;
-    }
+    exec("BEGIN");
     open_ = true;
+    // From here on every statement is checked by SQLite itself as it is
+    // compiled: the answer may change the catalogue and nothing else.
+    sqlite3_set_authorizer(db_.get(), &UpdateConnection::authorize, this);
 }
 
 UpdateConnection::~UpdateConnection() {
-    if (open_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(db_);
+    checking_ = false;
+    if (open_) sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void UpdateConnection::exec(const char* sql) {
-    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) throw sqliteError(db_, rc);
+    const int rc = sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) throw sqliteError(db_.get(), rc, kSource);
+}
+
+int UpdateConnection::authorize(void* self, int action, const char* a, const char* b,
+                                const char* database, const char* trigger) {
+    auto* c = static_cast<UpdateConnection*>(self);
+    if (!c->checking_) return SQLITE_OK;
+    if (const QString why = refusal(action, a, b, database, trigger); !why.isEmpty()) {
+        if (c->refused_.isEmpty()) c->refused_ = why;
+        return SQLITE_DENY;
+    }
+    if (action == SQLITE_INSERT || action == SQLITE_UPDATE || action == SQLITE_DELETE)
+        c->changesCatalogue_ = true;
+    return SQLITE_OK;
 }
 
 void UpdateConnection::execute(const QString& jetSql) {
-    const QByteArray sql = translateJetSql(jetSql).toUtf8();
-    exec(sql.constData());
+    const auto refuse = [&](const QString& why) {
+        checking_ = false;
+        return AppError(
+            err::kDatabase,
+            QStringLiteral("Refused statement of the update answer (%1): %2").arg(why, jetSql),
+            kSource);
+    };
+    QByteArray sql;
+    try {
+        sql = translateJetSql(jetSql).toUtf8();
+    } catch (const AppError& e) {
+        throw refuse(e.description());  // a comment, a second statement, a bad literal
+    }
+    refused_.clear();
+    changesCatalogue_ = false;
+    checking_ = true;
+    StatementPtr st;
+    try {
+        st = prepareOne(db_.get(), sql, kSource);
+    } catch (const AppError& e) {
+        if (!refused_.isEmpty()) throw refuse(refused_);
+        checking_ = false;
+        throw;
+    }
+    // A statement the authorizer is never asked about (VACUUM, for one)
+    // changes no catalogue row either.
+    if (!changesCatalogue_ || !refused_.isEmpty())
+        throw refuse(refused_.isEmpty() ? QStringLiteral("not a change to SearchEngines")
+                                        : refused_);
+    const int rc = sqlite3_step(st.get());
+    checking_ = false;
+    if (rc == SQLITE_DONE || rc == SQLITE_ROW) return;
+    if (!refused_.isEmpty()) throw refuse(refused_);
+    throw sqliteError(db_.get(), rc, kSource);
 }
 
 void UpdateConnection::commit() {
+    checking_ = false;
     exec("COMMIT");
     open_ = false;
 }
 
 UpdateOutcome applyUpdateAnswer(UpdateConnection& connection, const QString& body) {
     if (body.isEmpty()) return UpdateOutcome::NothingReceived;
-    const QStringList lines = body.split(QStringLiteral("\r\n"));
+    // Lines end at CR LF; a bare LF ends one too, as in page lists, so an
+    // answer written with LF line ends is read rather than taken for one
+    // empty line.
+    static const QRegularExpression lineEnd(QStringLiteral("\r?\n"));
+    const QStringList lines = body.split(lineEnd);
     if (!lines.first().contains(QStringLiteral("<XML program=\"QELS\"")))
         return UpdateOutcome::Refused;
     for (qsizetype i = 1; i < lines.size(); ++i) {
@@ -115,42 +221,52 @@ QString decodeAnswer(const QByteArray& body) {
     return utf8.hasError() ? QString::fromLatin1(body) : text;
 }
 
-void UpdateSearchEngineData(UpdateContext& c, bool bShowMessages) {
-    auto show = [&](const QString& text) {
-        if (bShowMessages) c.dialogs.message(c.parent, text, kProductName);
-    };
+std::optional<QString> prepareUpdateRun(UpdateContext& c) {
     QString fallback;
     QString& updateUrl = c.updateUrl ? *c.updateUrl : fallback;
-    try {
-        if (const auto url = readUpdateUrl(c.db)) updateUrl = *url;
-        if (updateUrl.isEmpty()) {
-            // Shown even in a silent run: the delivered database always has
-            // an address. There is nothing to ask, so the run ends here.
-            c.dialogs.message(c.parent, kUpdateNoAddressMessage, kProductName);
-            return;
-        }
-        const QString request = buildUpdateRequest(c.db, updateUrl, c.version);
-        UpdateConnection connection(c.db.databasePath());
-        const QString body = decodeAnswer(c.inet.openUrl(request));
-        switch (applyUpdateAnswer(connection, body)) {
-            case UpdateOutcome::NothingReceived:
-                show(kUpdateNothingMessage);
-                break;
-            case UpdateOutcome::Refused:
-                show(kUpdateRefusedMessage);
-                break;
-            case UpdateOutcome::Applied:
-                if (c.refreshEngines) c.refreshEngines();
-                show(kUpdateDoneMessage);
-                break;
-        }
-    } catch (const AppError& e) {
-        c.log.write(kRoutine, e.number(), e.description(), e.source());
-        show(e.number() == err::kTransferBusy ? kUpdateBusyMessage : kUpdateErrorMessage);
-    } catch (const std::exception& e) {
-        c.log.write(kRoutine, err::kInvalidProcedureCall, QString::fromUtf8(e.what()), QString());
-        show(kUpdateErrorMessage);
+    if (const auto url = readUpdateUrl(c.db)) updateUrl = *url;
+    if (updateUrl.isEmpty()) {
+        // Shown even in a silent run: the delivered database always has an
+        // address. There is nothing to ask, so the run ends here.
+        c.dialogs.message(c.parent, kUpdateNoAddressMessage, kProductName);
+        return std::nullopt;
     }
+    return buildUpdateRequest(c.db, updateUrl, c.version);
+}
+
+QString applyUpdateBody(UpdateContext& c, UpdateConnection& connection, const QByteArray& body) {
+    switch (applyUpdateAnswer(connection, decodeAnswer(body))) {
+        case UpdateOutcome::NothingReceived:
+            return kUpdateNothingMessage;
+        case UpdateOutcome::Refused:
+            return kUpdateRefusedMessage;
+        case UpdateOutcome::Applied:
+            break;
+    }
+    if (c.refreshEngines) c.refreshEngines();
+    return kUpdateDoneMessage;
+}
+
+QString updateRunFailed(UpdateContext& c, const std::exception& e) {
+    if (const auto* app = dynamic_cast<const AppError*>(&e)) {
+        c.log.write(kRoutine, app->number(), app->description(), app->source());
+        return app->number() == err::kTransferBusy ? kUpdateBusyMessage : kUpdateErrorMessage;
+    }
+    c.log.write(kRoutine, err::kInvalidProcedureCall, QString::fromUtf8(e.what()), QString());
+    return kUpdateErrorMessage;
+}
+
+void UpdateSearchEngineData(UpdateContext& c, bool bShowMessages) {
+    QString message;
+    try {
+        const std::optional<QString> request = prepareUpdateRun(c);
+        if (!request) return;
+        UpdateConnection connection(c.db.databasePath());
+        message = applyUpdateBody(c, connection, c.inet.openUrl(*request));
+    } catch (const std::exception& e) {
+        message = updateRunFailed(c, e);
+    }
+    if (bShowMessages) c.dialogs.message(c.parent, message, kProductName);
 }
 
 }  // namespace fd

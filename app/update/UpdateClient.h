@@ -9,10 +9,10 @@
 
 #include "core/AppError.h"
 #include "core/CADODBAccess.h"
+#include "core/DatabaseConnection.h"
 #include "platform/Dialogs.h"
 #include "platform/InetTransfer.h"
 
-struct sqlite3;
 class QWidget;
 
 namespace fd {
@@ -35,6 +35,13 @@ QString buildUpdateRequest(const CADODBAccess& db, const QString& updateUrl,
 // A private connection to the database with one open transaction. Statements
 // are Jet-dialect text, translated before they run. Whatever has not been
 // committed when the object goes away is rolled back.
+//
+// The statements come from the update server, so SQLite's authorizer checks
+// each one as it is compiled: it may insert into, update or delete from
+// SearchEngines and read only that table. Transaction control (BEGIN,
+// COMMIT, ROLLBACK, SAVEPOINT), ATTACH and DETACH, VACUUM, PRAGMA, every
+// schema change, every other table and functions outside a small harmless
+// set are refused, as is anything after the first statement of a line.
 class UpdateConnection {
 public:
     // Opens the file (never creating it) and begins the transaction; throws
@@ -44,13 +51,20 @@ public:
     UpdateConnection(const UpdateConnection&) = delete;
     UpdateConnection& operator=(const UpdateConnection&) = delete;
 
+    // Runs one statement of the answer; throws AppError when it fails or is
+    // refused (the description says what was refused and quotes it).
     void execute(const QString& jetSql);
     void commit();
 
 private:
+    static int authorize(void* self, int action, const char* a, const char* b, const char* database,
+                         const char* trigger);
     void exec(const char* sql);
-    sqlite3* db_ = nullptr;
-    bool open_ = false;  // transaction begun and not yet ended
+    ConnectionPtr db_;
+    bool open_ = false;              // transaction begun and not yet ended
+    bool checking_ = false;          // an answer's statement is being compiled or run
+    bool changesCatalogue_ = false;  // it inserts, updates or deletes catalogue rows
+    QString refused_;                // why the authorizer refused it
 };
 
 enum class UpdateOutcome {
@@ -59,7 +73,7 @@ enum class UpdateOutcome {
     Refused,          // the first line is not the envelope: rolled back
 };
 
-// Walks the answer's CR LF lines: the first must carry the envelope
+// Walks the answer's lines (ended by CR LF or LF): the first must carry the envelope
 // <XML program="QELS" (case-sensitive); blank lines and lines containing
 // "</XML>" are skipped; every other line runs as one statement. Commits only
 // when all of them ran; a failing statement throws AppError and the
@@ -80,10 +94,24 @@ struct UpdateContext {
     std::function<void()> refreshEngines;  // after a committed update
 };
 
-// One update run. With bShowMessages false the only message shown is the
-// empty-address one; a run with an empty address stops after that message.
-// Failures are logged under "UpdateSearchEngineData".
+// One update run, waiting for the answer. With bShowMessages false the only
+// message shown is the empty-address one; a run with an empty address stops
+// after that message. Failures are logged under "UpdateSearchEngineData".
+// UpdateRunner does the same without waiting.
 void UpdateSearchEngineData(UpdateContext& context, bool bShowMessages);
+
+// The steps of a run, shared by both forms:
+// The request address, read and built from the database; nothing when the
+// run ends before asking (no update address: its message has been shown).
+// Throws AppError when the database cannot answer.
+std::optional<QString> prepareUpdateRun(UpdateContext& context);
+// Applies the answer's body in the connection's transaction and returns the
+// message of its outcome; after a committed update the engine lists are
+// refreshed. Throws AppError when a statement fails or is refused.
+QString applyUpdateBody(UpdateContext& context, UpdateConnection& connection,
+                        const QByteArray& body);
+// Logs a failed run under "UpdateSearchEngineData" and returns its message.
+QString updateRunFailed(UpdateContext& context, const std::exception& e);
 
 inline const QString kUpdateNoAddressMessage =
     QStringLiteral("Database Error. Please contact your administrator.");

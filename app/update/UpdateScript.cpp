@@ -79,6 +79,24 @@ QString escapeScriptValue(const QString& value) {
     return v;
 }
 
+QString packScriptValue(const QString& value) {
+    bool plain = true;
+    for (const QChar c : value) {
+        const char16_t u = c.unicode();
+        if (u == u'|' || u < 0x20 || u > 0x7E) {
+            plain = false;
+            break;
+        }
+    }
+    if (plain) return u'\'' + escapeScriptValue(value) + u'\'';
+    // The data line is split at "|" and must stay on one line, and the page's
+    // host may not read or write non-ASCII text as it was written; so such a
+    // value travels as the hexadecimal of its UTF-8 bytes, which the client
+    // turns back into the same text.
+    return QStringLiteral("CAST(X'") + QString::fromLatin1(value.toUtf8().toHex().toUpper()) +
+           QStringLiteral("' AS TEXT)");
+}
+
 QByteArray buildUpdateScript(const QVector<EngineRow>& rows, const QString& author) {
     const QString crlf = QStringLiteral("\r\n");
     QString s;
@@ -101,7 +119,7 @@ QByteArray buildUpdateScript(const QVector<EngineRow>& rows, const QString& auth
         QStringList packed;
         for (const QString* f : {&r.name, &r.review, &r.submit, &r.tips, &r.reviewMethod,
                                  &r.submitMethod, &r.popularity})
-            packed << u'\'' + escapeScriptValue(*f) + u'\'';
+            packed << packScriptValue(*f);
         s += crlf + QStringLiteral("arrSearchEngineInformation(%1) = split(\"").arg(i) + r.id +
              u'|' + packed.join(u'|') + QStringLiteral("\",\"|\")") + crlf;
     }

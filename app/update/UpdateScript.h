@@ -29,6 +29,12 @@ inline const QString kUpdateScriptAuthor = QStringLiteral("Farrowdale");
 // own script never sees them.
 QString escapeScriptValue(const QString& value);
 
+// A field value as the SQL the page answers with: between apostrophes and
+// escaped as above; or, when it holds "|", a control character (CR, LF, tab)
+// or a character outside ASCII, CAST(X'<UTF-8 bytes in hex>' AS TEXT), which
+// keeps the data line whole and the answer on one line and in ASCII.
+QString packScriptValue(const QString& value);
+
 // The whole page, CR LF line ends, no line end after the last line.
 QByteArray buildUpdateScript(const QVector<EngineRow>& rows,
                              const QString& author = kUpdateScriptAuthor);

@@ -62,8 +62,8 @@ std::unique_ptr<Application> Main(const StartOptions& options, Dialogs& dialogs,
 void UpdateSearchEngineData(Application& app, bool bShowMessages) {
     frmMain* window = app.mainWindow.get();
     if (!window) return;
-    // Queued so the shown window paints before the fetch blocks it; dropped
-    // when the window is gone by then.
+    // Queued so the run starts once the window is shown (its fetch then
+    // goes on in the background); dropped when the window is gone by then.
     QTimer::singleShot(0, window,
                        [window, bShowMessages] { window->UpdateSearchEngineData(bShowMessages); });
 }

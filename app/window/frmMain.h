@@ -187,14 +187,17 @@ public:
     InetTransfer& transfer() { return *inetQELS_; }
     // Tests may hand in their own control before the first request.
     void setTransfer(std::unique_ptr<InetTransfer> transfer);
-    // Fetches the update server's answer and applies it to the catalogue;
-    // with bShowMessages false only the empty-address message is shown.
+    // Fetches the update server's answer in the background and applies it
+    // to the catalogue when it arrives; with bShowMessages false only the
+    // empty-address message is shown. Nothing happens while a run waits.
     void UpdateSearchEngineData(bool bShowMessages);
+    bool updateRunning() const;
 
 private:
     void setupUpdate();
     void SendErrorLog_Click();
     std::unique_ptr<InetTransfer> inetQELS_;
+    class UpdateRunner* updateRunner_ = nullptr;
     QString updateUrl_;  // kept between runs
 
     Globals& g_;

@@ -1,11 +1,15 @@
 #include "listcaster/clsLVExcelExport.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPalette>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -29,6 +33,37 @@ int rgbOf(const QColor& c) {
     return static_cast<int>(c.rgb() & 0xFFFFFF);
 }
 
+// The file a write to path lands in: path, or the file its chain of links
+// finally names.
+QString finalLinkTarget(const QString& path) {
+    QString p = QFileInfo(path).absoluteFilePath();
+    for (int hops = 0; hops < 40 && QFileInfo(p).isSymLink(); ++hops)
+        p = QFileInfo(p).symLinkTarget();
+    return p;
+}
+
+// Creates an empty, uniquely named hidden file beside target for the
+// workbook to be written into. It is created with mode 0666 less the umask,
+// as the workbook itself would be.
+QString createSiblingFile(const QString& target) {
+    const QFileInfo info(target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString candidate =
+            info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+            QStringLiteral(".%1").arg(QRandomGenerator::global()->bounded(0x1000000), 6, 16,
+                                      QLatin1Char('0'));
+        const int fd = ::open(QFile::encodeName(candidate).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return candidate;
+        }
+        if (errno != EEXIST) break;
+    }
+    throw ExportError{75, QStringLiteral("Path/File access error: ") +
+                              QString::fromLocal8Bit(std::strerror(errno))};
+}
+
 }  // namespace
 
 QString clsLVExcelExport::ExcelVersion() {
@@ -50,17 +85,11 @@ bool clsLVExcelExport::ExportListViewToExcel(QWidget* parent) {
         // The workbook is written beside the target under a temporary name and
         // moved over it when complete, so a failure never leaves a broken or
         // half-replaced file behind.
-        const QFileInfo target(Filename);
-        {
-            QTemporaryFile tmp(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                               QStringLiteral(".XXXXXX"));
-            tmp.setAutoRemove(false);
-            if (Filename.isEmpty() || !tmp.open())
-                throw ExportError{75, QStringLiteral("Path/File access error: ") +
-                                          (Filename.isEmpty() ? QStringLiteral("no file name")
-                                                              : tmp.errorString())};
-            tmpPath = tmp.fileName();
-        }
+        // A link is followed: its target is what gets replaced.
+        if (Filename.isEmpty())
+            throw ExportError{75, QStringLiteral("Path/File access error: no file name")};
+        const QString targetPath = finalLinkTarget(Filename);
+        tmpPath = createSiblingFile(targetPath);
         const QByteArray tmpName = QFile::encodeName(tmpPath);
         const QPalette pal = QGuiApplication::palette();
         WorkbookOptions options;
@@ -77,7 +106,14 @@ bool clsLVExcelExport::ExportListViewToExcel(QWidget* parent) {
         } catch (const WorkbookError& e) {
             throw ExportError{e.number, e.description};
         }
-        if (std::rename(tmpName.constData(), QFile::encodeName(Filename).constData()) != 0)
+        // A replaced workbook keeps its permissions; a new one has the
+        // umask's usual mode from its creation.
+        const QByteArray finalName = QFile::encodeName(targetPath);
+        struct stat old {};
+        if (::stat(finalName.constData(), &old) == 0 &&
+            ::chmod(tmpName.constData(), old.st_mode & 07777) != 0)
+            throw ExportError{errno, QString::fromLocal8Bit(std::strerror(errno))};
+        if (std::rename(tmpName.constData(), finalName.constData()) != 0)
             throw ExportError{errno, QString::fromLocal8Bit(std::strerror(errno))};
         return true;
     } catch (const ExportError& e) {

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -198,6 +200,58 @@ TEST_F(WebEngine, printsToPdfAndSavesAsHtml) {
     ASSERT_TRUE(browser->saveAs(folder.file(QStringLiteral("no/such/folder/x.html"))));
     ASSERT_TRUE(waitFor([&] { return saved >= 0; }));
     EXPECT_EQ(saved, 0);
+}
+
+// Frames that load after the page (an iframe sent elsewhere by a script, one
+// added by it) leave the top page's details as they were read.
+TEST_F(WebEngine, framesLoadingLateKeepThePageDetails) {
+    auto* root = window->findChild<QComboBox*>(QStringLiteral("cmbWebSiteRoot"));
+    ASSERT_TRUE(root);
+    root->setEditText(server->url(QString()));  // the page belongs to the site: loggable
+    ASSERT_TRUE(load([&] { window->navigate(server->url(QStringLiteral("frames.html"))); }));
+    const int navigations = int(events.count(QStringLiteral("BeforeNavigate2")));
+    QString state;
+    ASSERT_TRUE(waitFor([&] {
+        browser->view()->page()->runJavaScript(
+            QStringLiteral("document.documentElement.getAttribute('data-frames')"),
+            [&](const QVariant& v) { state = v.toString(); });
+        return state == QLatin1String("done");
+    }));
+    QTest::qWait(300);
+    EXPECT_EQ(events.count(QStringLiteral("BeforeNavigate2")), navigations);
+    EXPECT_EQ(field("txtWebPageTitle"), QStringLiteral("Frames Page"));
+    EXPECT_EQ(field("txtPageDescription"), QStringLiteral("Top description"));
+    EXPECT_EQ(field("txtPageKeywords"), QStringLiteral("top, frames"));
+    // As after any page read, Log Changes waits for an edit; nothing with a
+    // "loading" title can be recorded.
+    auto* log = window->findChild<QPushButton*>(QStringLiteral("cmdLogChanges"));
+    EXPECT_FALSE(log->isEnabled());
+    log->click();
+    EXPECT_EQ(folder.scalar("SELECT count(*) FROM WebPageUpdateRequests"), "0");
+}
+
+// A page in another character set is saved in that set, its declaration
+// kept, and reopens exactly as it was shown.
+TEST_F(WebEngine, savedPageKeepsItsCharacterSet) {
+    ASSERT_TRUE(load([&] { window->navigate(server->url(QStringLiteral("latin1.html"))); }));
+    const QString shown = QString::fromUtf8("Caf\u00e9 \u20ac Page");
+    ASSERT_EQ(field("txtWebPageTitle"), shown);
+    const QString html = folder.file(QStringLiteral("saved-latin1.html"));
+    int saved = -1;
+    QObject::connect(browser.get(), &WebBrowser::saveFinished,
+                     [&](const QString&, bool ok) { saved = ok; });
+    ASSERT_TRUE(browser->saveAs(html));
+    ASSERT_TRUE(waitFor([&] { return saved >= 0; }));
+    ASSERT_EQ(saved, 1);
+    const QByteArray bytes = readFile(html);
+    EXPECT_TRUE(bytes.contains("<title>Caf\xe9 \x80 Page</title>")) << bytes.toStdString();
+    EXPECT_TRUE(bytes.contains("caf\xe9 cr\xe8me \x93quoted\x94"));
+    EXPECT_TRUE(bytes.contains("windows-1252"));
+    // A character the set cannot hold (added by the page's script) travels
+    // as a character reference.
+    EXPECT_TRUE(bytes.contains("&#26085;"));
+    ASSERT_TRUE(load([&] { window->navigate(QUrl::fromLocalFile(html).toString()); }));
+    EXPECT_EQ(field("txtWebPageTitle"), shown);
 }
 
 TEST_F(WebEngine, printPreviewShowsThePagesOfThePage) {

@@ -216,7 +216,7 @@ TEST_F(CliFolder, PagesImportSavesTheListWhereTheWindowKeepsItAndListsItBack) {
     const auto all = sites::readSites(*folder.globals().gDB);
     const auto zeta = *sites::findSite(all, "Zeta");
     const QString saved =
-        QDir(folder.path()).filePath(sites::listFileName(zeta.index, QStringLiteral("Zeta")));
+        QDir(folder.path()).filePath(sites::listFileName(zeta.id, QStringLiteral("Zeta")));
     EXPECT_EQ(folder.scalar(QStringLiteral("SELECT LastListFile FROM WebSites WHERE "
                                            "WebSiteID = %1")
                                 .arg(zeta.id)),

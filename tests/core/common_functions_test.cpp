@@ -43,6 +43,18 @@ TEST_F(CommonFunctions, FirstEntryCreatesHeaderThenEntriesAppend) {
     EXPECT_EQ(lines[5], "");
 }
 
+TEST_F(CommonFunctions, LineBreaksInAFieldCannotForgeEntries) {
+    WriteErrorLog(folder.path(), "UpdateSearchEngineData", 3001,
+                  "near \"x\": syntax error\r\n2026-01-01 00:00:00,Forged,1,'x',y\nz\r",
+                  "Update\nConnection");
+    const QStringList lines = log().split("\r\n");
+    ASSERT_EQ(lines.size(), 5) << log().toStdString();
+    EXPECT_TRUE(
+        lines[3].endsWith(",UpdateSearchEngineData,3001,'near \"x\": syntax error\\r\\n2026-01-01 "
+                          "00:00:00,Forged,1,'x',y\\nz\\r',Update\\nConnection"))
+        << lines[3].toStdString();
+}
+
 TEST_F(CommonFunctions, TrapsLogUnderTheRoutineLabel) {
     ErrorLog& sink = *folder.globals().errorLog;
     ResumeTrap trap(sink, "cmdAddSite_Click");

@@ -7,6 +7,7 @@
 
 #include "core/AppError.h"
 #include "core/CADODBAccess.h"
+#include "core/DatabaseConnection.h"
 #include "support/TestFolder.h"
 
 using namespace fd;
@@ -62,6 +63,39 @@ TEST_F(DbAccess, FailingStatementsHaveNoEffect) {
     EXPECT_EQ(folder.scalar("SELECT count(*) FROM WebSites"), "0");
     EXPECT_EQ(folder.scalar("SELECT count(*) FROM Industries"), industries);
     expectIntact();
+}
+
+// SQLite's parser, not the translator alone, decides where a statement ends:
+// whatever follows the first statement refuses the whole text.
+TEST_F(DbAccess, OneStatementMeansOne) {
+    ConnectionPtr c(openDatabaseConnection(db().databasePath(), "test"));
+    EXPECT_TRUE(prepareOne(c.get(), "SELECT 1 ;  \r\n", "test"));
+    EXPECT_TRUE(prepareOne(c.get(), "SELECT 1 /* only a comment */", "test"));
+    for (const char* two : {"SELECT 1; DELETE FROM Industries", "SELECT `a'` ; DELETE FROM t; -- '",
+                            "UPDATE Industries SET Industry='x' /* ' */ ; DELETE FROM Industries",
+                            "SELECT 1; -- a comment", ""})
+        EXPECT_THROW(prepareOne(c.get(), two, "test"), AppError) << two;
+}
+
+// The path of the database reads back unchanged from the connection string,
+// whatever characters the program folder's path holds.
+TEST(DbAccessFiles, AnyFolderNameSurvivesTheConnectionString) {
+    for (const QString name :
+         {"plain", "sites;2026", "a=b;Data Source=/x", "say \"hi\";", "O'Brien's", " blanks ",
+          "caf\u00e9 \u65e5\u672c", "'\"", "new\nline"}) {
+        const QString folder = "/tmp/" + name;
+        EXPECT_EQ(CADODBAccess(connectionStringFor(folder)).databasePath(), folder + "/QELS.db")
+            << name.toStdString();
+    }
+    EXPECT_EQ(CADODBAccess::pathFromConnectionString("Provider=x;Data Source=/a/QELS.db;P=F"),
+              "/a/QELS.db");
+}
+
+// Every connection keeps the truncated rollback journal and full sync, which
+// the file itself does not remember.
+TEST_F(DbAccess, EveryConnectionUsesTheTruncatedJournal) {
+    EXPECT_EQ(db().query("PRAGMA journal_mode")->field(0), "truncate");
+    EXPECT_EQ(db().query("PRAGMA synchronous")->field(0), "2");
 }
 
 TEST(DbAccessFiles, MissingFileGivesNullAndCreatesNothing) {

@@ -39,6 +39,8 @@ TEST(JetSqlTranslate, QuotedLiteralsAndNames) {
     EXPECT_EQ(translateJetSql("SELECT [my name] FROM t WHERE b = 'a#1;\"x' AND c = ''''"),
               "SELECT [my name] FROM t WHERE b = 'a#1;\"x' AND c = ''''");
     EXPECT_EQ(translateJetSql("SELECT 1;  "), "SELECT 1");
+    EXPECT_EQ(translateJetSql("SELECT `a'b;` FROM t WHERE c = '/* x */'"),
+              "SELECT `a'b;` FROM t WHERE c = '/* x */'");
 }
 
 TEST(JetSqlTranslate, RefusesWhatCannotBeOneSafeStatement) {
@@ -54,6 +56,13 @@ TEST(JetSqlTranslate, RefusesWhatCannotBeOneSafeStatement) {
         "SELECT #soon#",
         "SELECT 1; DROP TABLE WebSites",
         "SELECT 1 -- comment",
+        // A comment can hide a quote, and the quote the ";" after it.
+        "UPDATE t SET a='x' /* ' */ ; DELETE FROM t; -- '",
+        "UPDATE t SET a='x' /* ' */ ; DELETE FROM t",
+        "UPDATE t SET a=\"x\" /* \" */ ; DELETE FROM t; /* \" */",
+        "UPDATE t SET a=1 /**/; DELETE FROM t",
+        "SELECT `a'` ; DELETE FROM t; -- '",
+        "SELECT `open",
     };
     for (const char* s : bad) EXPECT_THROW(translateJetSql(QString::fromUtf8(s)), AppError) << s;
 }

@@ -39,6 +39,18 @@ TEST(MainStart, FreshFolderStartsSeededOnTheBlankPage) {
     EXPECT_TRUE(app->globals->gFTPUserName.isEmpty());
 }
 
+TEST(MainStart, FolderPathMayHoldAnyCharacter) {
+    QTemporaryDir tmp;
+    const QString folder = tmp.filePath(QString::fromUtf8("sites;2026 \"q\" 'a' =b caf\u00e9"));
+    for (int start = 0; start < 2; ++start) {  // the first seeds, the second reads back
+        test::FakeDialogs dialogs;
+        auto app = Main(optionsFor(folder), dialogs, [] { return new test::FakeBrowser; });
+        ASSERT_TRUE(app) << start << dialogs.lastText().toStdString();
+        EXPECT_TRUE(dialogs.messages.empty()) << dialogs.lastText().toStdString();
+        EXPECT_EQ(app->globals->gDB->databasePath(), folder + "/QELS.db");
+    }
+}
+
 TEST(MainStart, UploadAccountComesFromTheSettingsRow) {
     test::TestFolder f;
     f.exec("UPDATE WebSiteConfiguration SET FileTransInfo = 'h$bob$x$pw'");

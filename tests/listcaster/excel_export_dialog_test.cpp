@@ -2,6 +2,7 @@
 // openpyxl (Debian's, from /usr/bin/python3), and its options dialog.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCheckBox>
 #include <QDir>
@@ -226,6 +227,38 @@ TEST(ExcelExport, replacesAnExistingFileAndReportsAnUnwritablePlace) {
     EXPECT_EQ(readBack(path)["max_row"].toInt(), 4);
     // Nothing but the workbook is left in the folder.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.xlsx"});
+
+    // A replaced file keeps its mode; a new one gets the umask's usual mode;
+    // a link stays a link and its target is replaced.
+    const auto mode = [](const QString& p) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(p).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+    };
+    for (int m : {0644, 0640}) {
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode_t(m)), 0);
+        ASSERT_TRUE(x.ExportListViewToExcel());
+        EXPECT_EQ(mode(path), m);
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    x.Filename = dir.filePath("new.xlsx");
+    ASSERT_TRUE(x.ExportListViewToExcel());
+    EXPECT_EQ(mode(x.Filename), int(0666 & ~mask));
+    const QString link = dir.filePath("link.xlsx");
+    ASSERT_TRUE(QFile::link(path, link));
+    x.Filename = link;
+    QFile::remove(path);
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("not a workbook");
+    }
+    ASSERT_TRUE(x.ExportListViewToExcel());
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readBack(path)["max_row"].toInt(), 4);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"link.xlsx", "new.xlsx", "old.xlsx"}));
+    EXPECT_TRUE(prompts.messages.empty());
 
     x.Filename = dir.filePath("missing/folder/new.xlsx");
     EXPECT_FALSE(x.ExportListViewToExcel());

@@ -1,6 +1,8 @@
 // The transfer control against a local HTTP server and a local FTP server.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,15 +14,41 @@
 
 using namespace fd;
 
-TEST(CurlTransferGet, BodyLimitsAndFailures) {
+namespace {
+
+// What the control tells of the last upload's connection, once it has.
+std::optional<AppError> connectOutcome(CurlTransfer& inet) {
+    bool told = false;
+    std::optional<AppError> failure;
+    inet.whenConnected(nullptr, [&](const std::optional<AppError>& f) {
+        told = true;
+        failure = f;
+    });
+    QDeadlineTimer deadline(30000);
+    while (!told && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(told);
+    return failure;
+}
+
+// The test HTTP server, serving a folder that holds one file, a.txt.
+struct OneFileServer {
+    explicit OneFileServer(const QByteArray& body) {
+        QFile page(file());
+        if (page.open(QIODevice::WriteOnly)) page.write(body);
+    }
+    QString file() const { return root.filePath("a.txt"); }
+    QString base() const { return QStringLiteral("http://127.0.0.1:%1/").arg(http.port()); }
     QTemporaryDir root;
-    QFile page(root.filePath("a.txt"));
-    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
-    page.write("line 1\r\nline 2");
-    page.close();
-    test::PeerProcess http(QStringLiteral(FARROWDALE_HTTP_SERVER), {root.path(), "120"});
-    ASSERT_TRUE(http.ok());
-    const QString base = QStringLiteral("http://127.0.0.1:%1/").arg(http.port());
+    test::PeerProcess http{QStringLiteral(FARROWDALE_HTTP_SERVER), {root.path(), "120"}};
+};
+
+}  // namespace
+
+TEST(CurlTransferGet, BodyLimitsAndFailures) {
+    OneFileServer server("line 1\r\nline 2");
+    ASSERT_TRUE(server.http.ok());
+    const QString base = server.base();
 
     CurlTransfer::Limits limits;
     limits.totalTimeoutMs = 1500;
@@ -36,10 +64,53 @@ TEST(CurlTransferGet, BodyLimitsAndFailures) {
     // Nothing listens on the discard port; other protocols are not fetched.
     EXPECT_EQ(test::errorNumberOf([&] { inet.openUrl("http://127.0.0.1:9/"); }),
               err::kCannotConnect);
-    EXPECT_EQ(test::errorNumberOf([&] { inet.openUrl("file://" + page.fileName()); }),
+    EXPECT_EQ(test::errorNumberOf([&] { inet.openUrl("file://" + server.file()); }),
               err::kTransferFailed);
     // Every failure released the control.
     EXPECT_FALSE(inet.stillExecuting());
+}
+
+// The fetch on the worker: the outcome comes later on the caller's thread;
+// meanwhile the control is busy; destroying the control ends a fetch that
+// would wait for ever.
+TEST(CurlTransferGet, BackgroundFetchIsBusyUntilDoneAndAbortable) {
+    OneFileServer server("answer");
+    ASSERT_TRUE(server.http.ok());
+    test::PeerProcess& http = server.http;
+    const QString base = server.base();
+    QObject context;
+    QList<QByteArray> bodies;
+    QList<long> failures;
+    const auto record = [&](const QByteArray& body, const std::optional<AppError>& failure) {
+        bodies << body;
+        failures << (failure ? failure->number() : 0L);
+    };
+    const auto settle = [&](int count) {
+        QDeadlineTimer deadline(30000);
+        while (bodies.size() < count && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return bodies.size() == count;
+    };
+    {
+        CurlTransfer inet;
+        inet.startFetch(base + "a.txt", &context, record);
+        EXPECT_TRUE(bodies.isEmpty());  // never from within the call
+        ASSERT_TRUE(settle(1));
+        EXPECT_EQ(bodies[0], "answer");
+        EXPECT_EQ(failures[0], 0);
+        EXPECT_EQ(http.nextLine(), "GET /a.txt");
+
+        inet.startFetch(base + "hang", &context, record);
+        EXPECT_EQ(http.nextLine(), "GET /hang");
+        EXPECT_TRUE(inet.stillExecuting());
+        EXPECT_EQ(test::errorNumberOf([&] { inet.openUrl(base + "a.txt"); }), err::kTransferBusy);
+        inet.startFetch(base + "a.txt", &context, record);
+        ASSERT_TRUE(settle(2));
+        EXPECT_EQ(failures[1], err::kTransferBusy);
+    }
+    EXPECT_EQ(http.nextLine(), "GONE /hang");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bodies.size(), 2);  // the aborted fetch tells nothing
 }
 
 TEST(CurlTransferPut, UploadArrivesUnderTheRemotePath) {
@@ -61,15 +132,16 @@ TEST(CurlTransferPut, UploadArrivesUnderTheRemotePath) {
     inet.startPut(server, "up", "pw", source, "/Tallowby/QELS/uploads/EL-1A2B3C4D.txt");
     EXPECT_EQ(inet.responseCode(), 0);
     EXPECT_TRUE(inet.stillExecuting());
+    EXPECT_EQ(connectOutcome(inet), std::nullopt);
     inet.waitForUpload();
     EXPECT_FALSE(inet.stillExecuting());
     EXPECT_EQ(inet.lastUploadResult(), 0);
     EXPECT_EQ(test::readFile(ftpRoot.filePath("Tallowby/QELS/uploads/EL-1A2B3C4D.txt")), bytes);
 
-    // A refused login fails later in the transfer: the start still reported
-    // success and the failure went to the log.
-    inet.startPut(server, "up", "wrong", source, "/Tallowby/QELS/uploads/x.txt");
-    EXPECT_EQ(inet.responseCode(), 0);
+    // A transfer that started and failed later (no such folder on the
+    // server): connected, and the failure goes to the log alone.
+    inet.startPut(server, "up", "pw", source, "/Tallowby/missing/x.txt");
+    EXPECT_EQ(connectOutcome(inet), std::nullopt);
     inet.waitForUpload();
     EXPECT_NE(inet.lastUploadResult(), 0);
     ASSERT_EQ(log.lines.size(), 1);
@@ -80,6 +152,45 @@ TEST(CurlTransferPut, UploadArrivesUnderTheRemotePath) {
     EXPECT_NE(inet.responseCode(), 0);
     EXPECT_TRUE(inet.responseInfo().contains("none.txt"));
     EXPECT_FALSE(inet.stillExecuting());
+}
+
+// Nothing listening, a name that cannot be resolved, a login refused: each
+// is known as a failure to connect before anything could claim success, and
+// is left to the caller to report (nothing in the log).
+TEST(CurlTransferPut, ConnectionFailuresAreToldBeforeAnySuccess) {
+    QTemporaryDir ftpRoot, local;
+    test::PeerProcess ftp(QStringLiteral(FARROWDALE_FTP_SERVER), {ftpRoot.path(), "up", "pw"});
+    ASSERT_TRUE(ftp.ok());
+    QFile f(local.filePath("a.txt"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("a");
+    f.close();
+    struct Case {
+        const char* what;
+        QString server;
+        const char* password;
+    } cases[] = {
+        {"nothing listens", "127.0.0.1:9", "pw"},
+        // A 64-character label is refused by the resolver itself, so no name
+        // server is asked.
+        {"unresolvable name", QString(64, u'a') + ".example", "pw"},
+        {"wrong password", QStringLiteral("127.0.0.1:%1").arg(ftp.port()), "wrong"},
+    };
+    test::RecordingSink log;
+    CurlTransfer inet(&log);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        inet.startPut(c.server, "up", c.password, f.fileName(), "/x.txt");
+        EXPECT_EQ(inet.responseCode(), 0);
+        const std::optional<AppError> failure = connectOutcome(inet);
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(failure->number(), err::kCannotConnect);
+        EXPECT_TRUE(failure->description().startsWith("Unable to connect to the upload server: "))
+            << failure->description().toStdString();
+        inet.waitForUpload();
+        EXPECT_FALSE(inet.stillExecuting());
+    }
+    EXPECT_TRUE(log.lines.isEmpty()) << log.lines.join("\n").toStdString();
 }
 
 TEST(CurlTransferPut, BusyControlRefusesEveryOtherRequest) {

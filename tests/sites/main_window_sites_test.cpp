@@ -15,11 +15,11 @@
 #include <QUrl>
 #include <memory>
 
-#include "window/frmMain.h"
 #include "sites/SiteDirectoryTree.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"
+#include "window/frmMain.h"
 
 using namespace fd;
 using namespace fd::test;
@@ -143,7 +143,7 @@ TEST_F(MainWindowSites, exit_savesDetailsAndListButNotTheSettingsRow) {
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(config("Industry"), QStringLiteral("Retail"));
     EXPECT_EQ(rootRow("Industry"), QStringLiteral("Software"));
-    const QString saved = folder.file(QStringLiteral("0Acme's_\"Best\"_Widgets.wsr"));
+    const QString saved = folder.file(QStringLiteral("1_Acme's_\"Best\"_Widgets.wsr"));
     EXPECT_EQ(readFile(saved),
               QByteArray("index.htm\r\nshop/cart.asp\r\nlogo.gif\r\nnew.htm\r\n\r\n"));
     EXPECT_EQ(folder.scalar(QStringLiteral("select LastListFile from WebSites")),
@@ -152,6 +152,51 @@ TEST_F(MainWindowSites, exit_savesDetailsAndListButNotTheSettingsRow) {
 
     start();
     EXPECT_EQ(tree()->pages().last(), QStringLiteral("new.htm"));
+}
+
+// Named by position and name, the second entry "12 Oaks" and the twelfth
+// "2 Oaks" would share one list file; each site keeps a list of its own.
+TEST_F(MainWindowSites, everySiteKeepsItsOwnListFile) {
+    // The box lists the names in sorted order.
+    const QStringList names = {"0 Site",  "12 Oaks", "13 Site", "14 Site", "15 Site", "16 Site",
+                               "17 Site", "18 Site", "19 Site", "1a Site", "1b Site", "2 Oaks"};
+    folder.exec("DELETE FROM WebSites");
+    QStringList ids;
+    for (int i = 0; i < 12; ++i) {
+        const QString& name = names[i];
+        folder.exec(
+            QStringLiteral("INSERT INTO WebSites (WebSiteGenericName) VALUES ('%1')").arg(name));
+        ids << folder.scalar("SELECT max(WebSiteID) FROM WebSites");
+        folder.exec(QStringLiteral("INSERT INTO WebSiteNames (WebSiteID, WebSiteBaseURL) VALUES "
+                                   "(%1, 'http://site%2.example/')")
+                        .arg(ids.last())
+                        .arg(i));
+    }
+    const auto choose = [this](int index) {
+        auto* box = find<QComboBox>("cmbWebSiteGenericName");
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    };
+    start();
+    for (int index : {1, 11}) {
+        choose(index);
+        ASSERT_EQ(window->siteName().toStdString(), index == 1 ? "12 Oaks" : "2 Oaks");
+        dialogs.files = {writeList(QStringLiteral("WebPageLists/in%1.wsr").arg(index),
+                                   QStringLiteral("page-of-%1.htm\r\n").arg(index).toUtf8())};
+        action("Import")->trigger();
+        window->setAddressText(QStringLiteral("http://site%1.example/added.htm").arg(index));
+        find<QPushButton>("cmdAddPage")->click();
+        action("Save")->trigger();
+    }
+    close();
+    start();
+    for (int index : {1, 11}) {
+        choose(index);
+        EXPECT_EQ(tree()->pages(),
+                  (QStringList{QStringLiteral("page-of-%1.htm").arg(index), "added.htm"}));
+    }
+    EXPECT_TRUE(QFile::exists(folder.file(ids[1] + "_12_Oaks.wsr")));
+    EXPECT_TRUE(QFile::exists(folder.file(ids[11] + "_2_Oaks.wsr")));
 }
 
 // The industry shown at close comes back even when the root URL's stored
@@ -177,7 +222,7 @@ TEST_F(MainWindowSites, leavingConfigurationTabAndSaveMenu_saveDetails) {
     EXPECT_EQ(rootRow("WebSiteSubmitterName"), QStringLiteral("Tab \"Leaver\""));
     action("Save")->trigger();
     EXPECT_EQ(rootRow("WebSiteSubmitterName"), QStringLiteral("Other"));
-    EXPECT_TRUE(QFile::exists(folder.file(QStringLiteral("0Acme's_\"Best\"_Widgets.wsr"))));
+    EXPECT_TRUE(QFile::exists(folder.file(QStringLiteral("1_Acme's_\"Best\"_Widgets.wsr"))));
 
     // With no root URL selected, leaving the tab writes nothing.
     tabs->setCurrentIndex(0);

@@ -3,7 +3,9 @@
 #include "sites/PageList.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -45,6 +47,11 @@ TEST(PageListFile, encoding_utf8KeptLatin1Fallback) {
     // Not valid UTF-8: every byte is its Latin-1 character, nothing dropped.
     EXPECT_EQ(decodePageList(QByteArray("caf\xe9.htm")), QStringLiteral("café.htm"));
     EXPECT_EQ(decodePageList(QByteArray("\xef\xbb\xbfindex.htm")), QStringLiteral("index.htm"));
+    // One stray byte spoils only its own line: the others stay UTF-8, under
+    // every line-end form.
+    EXPECT_EQ(decodePageList(QByteArray("caf\xc3\xa9.htm\r\nna\xefve.htm\r\n\xc3\xbc"
+                                        "ber.htm\nx\xff\rr\xc3\xa9sum\xc3\xa9.htm")),
+              QStringLiteral("café.htm\r\nnaïve.htm\r\nüber.htm\nxÿ\rrésumé.htm"));
 }
 
 TEST(PageListFile, writeThenRead_roundTripsExactly) {
@@ -57,7 +64,44 @@ TEST(PageListFile, writeThenRead_roundTripsExactly) {
                                                "\r\nx\r\nx\r\n\r\n"));
     EXPECT_EQ(readPageListFile(path), pages);
     // Nothing but the list is left in the folder (the temporary was renamed).
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"1Site.wsr"});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"1Site.wsr"});
+}
+
+// A save replaces the file a link points to, keeps a replaced file's
+// permissions, and clears temporaries a killed save left behind.
+TEST(PageListFile, save_followsLinksKeepsModeAndClearsStaleTemporaries) {
+    QTemporaryDir dir;
+    const QString real = dir.filePath(QStringLiteral("real.wsr"));
+    writePageListFile(real, {"old"});
+    // A new file gets the usual mode for the umask.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+    ASSERT_TRUE(
+        QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    const QString link = dir.filePath(QStringLiteral("1_Site.wsr"));
+    ASSERT_TRUE(QFile::link(real, link));
+    const auto leftOver = [&](const char* name, int ageSeconds) {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        f.open(QIODevice::WriteOnly);
+        f.write("half");
+        f.flush();
+        f.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
+                      QFileDevice::FileModificationTime);
+    };
+    leftOver(".real.wsr.part-Ab3dE9", 3600);   // a killed save: removed
+    leftOver(".real.wsr.part-Zz9yY8", 0);      // another save under way: kept
+    leftOver(".other.wsr.part-Ab3dE9", 3600);  // another list's: kept
+    writePageListFile(link, {"new"});
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(test::readFile(real), QByteArray("new\r\n\r\n"));
+    ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640);
+    EXPECT_EQ(
+        QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+        (QStringList{".other.wsr.part-Ab3dE9", ".real.wsr.part-Zz9yY8", "1_Site.wsr", "real.wsr"}));
 }
 
 TEST(PageListFile, badInput_isRefusedWithAnError) {
@@ -68,6 +112,16 @@ TEST(PageListFile, badInput_isRefusedWithAnError) {
     EXPECT_EQ(test::errorNumberOf([&] { readPageListFile(dir.path()); }), err::kFileNotFound);
     const QString binary = writeBytes(dir, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
     EXPECT_NE(test::errorNumberOf([&] { readPageListFile(binary); }), 0);
+    // Only regular files are read: a FIFO would hold the window for ever and
+    // a device such as /dev/zero never ends.
+    const QString fifo = dir.filePath(QStringLiteral("fifo.wsr"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(test::errorNumberOf([&] { readPageListFile(fifo); }), err::kInvalidProcedureCall);
+    EXPECT_EQ(test::errorNumberOf([&] { readPageListFile(QStringLiteral("/dev/zero")); }),
+              err::kInvalidProcedureCall);
+    // A link to a list is read through.
+    ASSERT_TRUE(QFile::link(writeBytes(dir, "a.htm\r\n"), dir.filePath(QStringLiteral("ln"))));
+    EXPECT_EQ(readPageListFile(dir.filePath(QStringLiteral("ln"))), QStringList{"a.htm"});
     // A folder that does not exist: nothing written, failure reported.
     EXPECT_NE(test::errorNumberOf(
                   [&] { writePageListFile(dir.filePath(QStringLiteral("no/such/x.wsr")), {"a"}); }),
@@ -96,12 +150,15 @@ TEST(FileTypes, pictureKeys) {
     EXPECT_EQ(fileTypeKeys().size(), 13);
 }
 
-TEST(ListFileName, indexNameBlanksAndCut) {
-    EXPECT_EQ(listFileName(2, QStringLiteral("My Web Site")), QStringLiteral("2My_Web_Site.wsr"));
-    EXPECT_EQ(listFileName(0, QStringLiteral("A very long web site name indeed")),
-              QStringLiteral("0A_very_long_web_site_name.wsr"));
+TEST(ListFileName, keyNameBlanksAndCut) {
+    EXPECT_EQ(listFileName(3, QStringLiteral("My Web Site")), QStringLiteral("3_My_Web_Site.wsr"));
+    EXPECT_EQ(listFileName(1, QStringLiteral("A very long web site name indeed")),
+              QStringLiteral("1_A_very_long_web_site_name.wsr"));
     // A slash would name a folder that does not exist.
-    EXPECT_EQ(listFileName(1, QStringLiteral("AC/DC")), QStringLiteral("1AC_DC.wsr"));
+    EXPECT_EQ(listFileName(2, QStringLiteral("AC/DC")), QStringLiteral("2_AC_DC.wsr"));
+    // The key ends at the "_": keys 1 and 11 never meet.
+    EXPECT_NE(listFileName(1, QStringLiteral("12 Oaks")),
+              listFileName(11, QStringLiteral("2 Oaks")));
 }
 
 TEST(AddressRules, queryStringsAndCompletion) {

@@ -98,11 +98,11 @@ TEST_F(SiteTreeTest, import_needsSiteAndRoot) {
     EXPECT_TRUE(dialogs.fileRequests.empty());
 }
 
-TEST_F(SiteTreeTest, save_namedByPositionAndName_rootAloneWritesNothing) {
+TEST_F(SiteTreeTest, save_namedByKeyAndName_rootAloneWritesNothing) {
     makeSites();
     pages->cmdClearFilesList_Click();
     config->UpdateWebSiteConfiguration();
-    const QString file = folder.file(QStringLiteral("2My_Web_Site.wsr"));
+    const QString file = folder.file(QStringLiteral("3_My_Web_Site.wsr"));
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_EQ(sql("select LastListFile from WebSites where WebSiteID = 3"), QString());
 
@@ -119,7 +119,7 @@ TEST_F(SiteTreeTest, save_namedByPositionAndName_rootAloneWritesNothing) {
 TEST_F(SiteTreeTest, save_failureIsLoggedAndLastListFileKept) {
     makeSites();
     import("a.htm\r\n");
-    QDir(folder.path()).mkdir(QStringLiteral("2My_Web_Site.wsr"));
+    QDir(folder.path()).mkdir(QStringLiteral("3_My_Web_Site.wsr"));
     config->UpdateWebSiteConfiguration();
     EXPECT_TRUE(folder.errorLog().contains(QStringLiteral(",UpdateWebSiteConfiguration,")));
     EXPECT_EQ(sql("select LastListFile from WebSites where WebSiteID = 3"),

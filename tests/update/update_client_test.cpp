@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "UpdatePageEvaluator.h"
+#include "core/ProgramFolder.h"
 #include "platform/CurlTransfer.h"
 #include "support/FakeDialogs.h"
 #include "support/PeerProcess.h"
@@ -142,9 +143,9 @@ TEST_F(UpdateRun, OnlyAWholeAnswerUnderTheEnvelopeIsKept) {
          "<XML program=\"QELS\">\r\n" + insert(63) + insert(64) +
              "UPDATE NoSuchTable SET a = 1\r\n" + insert(65) + insert(66) + "</XML>",
          kUpdateErrorMessage, "1,2,7,60"},
-        {"bare LF ends make one line: an empty valid answer",
-         "<XML program=\"QELS\">\n" + insert(67) + "</XML>", kUpdateDoneMessage, "1,2,7,60"},
-        {"an empty body", "", kUpdateNothingMessage, "1,2,7,60"},
+        {"bare LF line ends are line ends too", "<XML program=\"QELS\">\n" + insert(67) + "</XML>",
+         kUpdateDoneMessage, "1,2,7,60,67"},
+        {"an empty body", "", kUpdateNothingMessage, "1,2,7,60,67"},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -156,6 +157,113 @@ TEST_F(UpdateRun, OnlyAWholeAnswerUnderTheEnvelopeIsKept) {
     }
     EXPECT_EQ(refreshed, 2);
     EXPECT_TRUE(folder.errorLog().contains(",UpdateSearchEngineData,"));
+}
+
+// Everything the database holds, schema and rows, to compare before and after.
+QString dump(test::TestFolder& f) {
+    const CADODBAccess& db = *f.globals().gDB;
+    QString out;
+    RecordsetPtr objects =
+        db.query("SELECT type, name, ifnull(sql, '') AS sql FROM sqlite_master ORDER BY name");
+    for (; !objects->eof(); objects->moveNext()) {
+        out += objects->field("sql") + "\n";
+        if (objects->field("type") != "table") continue;
+        RecordsetPtr rows = db.query("SELECT * FROM [" + objects->field("name") + "]");
+        for (; !rows->eof(); rows->moveNext()) {
+            for (int c = 0; c < rows->columns().size(); ++c) out += rows->field(c) + u'|';
+            out += u'\n';
+        }
+    }
+    return out;
+}
+
+// An answer may only insert into, update or delete from SearchEngines: any
+// other statement refuses the whole answer, before and after it, and is
+// logged; nothing anywhere changes.
+TEST_F(UpdateRun, HostileStatementsRefuseTheWholeAnswer) {
+    folder.exec("INSERT INTO WebSites (WebSiteGenericName) VALUES ('kept')");
+    folder.exec("INSERT INTO Submissions (SubmitDate, SearchEngineID) VALUES ('2026-01-01', 1)");
+    folder.exec("UPDATE WebSiteConfiguration SET FileTransInfo = 'x$user$x$secret'");
+    QTemporaryDir elsewhere;
+    const QString other = elsewhere.filePath("QELS.db");
+    ASSERT_EQ(createDatabase(other, {"CREATE TABLE t (a); INSERT INTO t VALUES (1), (2), (3);"}),
+              QString());
+    CADODBAccess otherDb(connectionStringFor(elsewhere.path()));
+    const auto otherRows = [&] { return otherDb.query("SELECT count(*) FROM t")->field(0); };
+    const QString copy = elsewhere.filePath("copy.db");
+    const QByteArray attach = "ATTACH DATABASE '" + other.toUtf8() + "' AS e";
+    const QByteArray hostile[] = {
+        "DELETE FROM Submissions",
+        "UPDATE WebSiteConfiguration SET FileTransInfo = 'x$evil$x$pw'",
+        "DROP TABLE WebSitePages",
+        "CREATE VIEW v AS SELECT * FROM SearchEngines",
+        "CREATE TRIGGER tr AFTER INSERT ON SearchEngines BEGIN DELETE FROM WebSites; END",
+        "CREATE TABLE SearchEngines2 (a)",
+        "ALTER TABLE SearchEngines ADD COLUMN x",
+        attach,
+        attach + "\r\nDELETE FROM e.t",
+        "COMMIT",
+        "END",
+        "ROLLBACK",
+        "BEGIN",
+        "SAVEPOINT s",
+        "RELEASE s",
+        "VACUUM",
+        "VACUUM INTO '" + copy.toUtf8() + "'",
+        "PRAGMA journal_mode=DELETE",
+        "PRAGMA writable_schema=ON",
+        "SELECT 1",
+        "INSERT INTO SearchEngines (SearchEngineID, SearchEngineName) SELECT 71, FileTransInfo "
+        "FROM WebSiteConfiguration",
+        "UPDATE SearchEngines SET SearchEngineName = load_extension('/tmp/x.so')",
+        "UPDATE SearchEngines SET SearchEngineName = (SELECT sql FROM sqlite_master)",
+        "UPDATE SearchEngines SET SearchEngineName='x' /* ' */ ; DELETE FROM WebSites; -- '",
+        "UPDATE SearchEngines SET SearchEngineName=`x` ; DELETE FROM WebSites",
+        "DELETE FROM SearchEngines; DELETE FROM WebSites",
+    };
+    const QByteArray insert =
+        "INSERT INTO SearchEngines (SearchEngineID, SearchEngineName) VALUES (70, 'n')\r\n";
+    const QByteArray insertAfter =
+        "INSERT INTO SearchEngines (SearchEngineID, SearchEngineName) VALUES (72, 'n')\r\n";
+    // Every answer is served under one address, so the run's own setting of
+    // the update address changes nothing between the dumps.
+    const QString url = serve("h.txt", "");
+    folder.exec(QStringLiteral("UPDATE WebSiteConfiguration SET UpdateURL = '%1'").arg(url));
+    const QString before = dump(folder);
+    for (const QByteArray& h : hostile) {
+        SCOPED_TRACE(h.toStdString());
+        dialogs.messages.clear();
+        serve("h.txt", "<XML program=\"QELS\">\r\n" + insert + h + "\r\n" + insertAfter + "</XML>");
+        run(url, true);
+        EXPECT_EQ(dialogs.texts(), std::vector<QString>{kUpdateErrorMessage});
+        EXPECT_EQ(dump(folder), before);
+        EXPECT_EQ(otherRows(), "3");
+        EXPECT_FALSE(QFile::exists(copy));
+    }
+    EXPECT_EQ(refreshed, 0);
+    // Each refusal is logged with the statement it refused, on one line
+    // (the translator already refuses a comment and a second statement).
+    EXPECT_EQ(folder.errorLog().count("Refused statement of the update answer"),
+              int(std::size(hostile)))
+        << folder.errorLog().toStdString();
+    EXPECT_TRUE(folder.errorLog().contains("(changes table Submissions): DELETE FROM Submissions"));
+    EXPECT_TRUE(folder.errorLog().contains("(controls the transaction): COMMIT"));
+}
+
+TEST_F(UpdateRun, TenThousandStatementsApplyInOneTransaction) {
+    QByteArray body = "<XML program=\"QELS\" author=\"x\">\r\n";
+    for (int id = 1000; id < 11000; ++id)
+        body += "INSERT INTO SearchEngines (SearchEngineID,SearchEngineName,Popularity) VALUES (" +
+                QByteArray::number(id) + ",'Engine " + QByteArray::number(id) + "'," +
+                QByteArray::number(id % 50) + ")\r\n";
+    body +=
+        "UPDATE SearchEngines SET SearchEngineName = 'renamed', Popularity = 3 WHERE "
+        "SearchEngineID = 7\r\nDELETE FROM SearchEngines WHERE SearchEngineID = 2\r\n</XML>";
+    run(serve("big.txt", body), true);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{kUpdateDoneMessage});
+    EXPECT_EQ(folder.scalar("SELECT count(*) FROM SearchEngines"), "10002");
+    EXPECT_EQ(folder.scalar("SELECT SearchEngineName FROM SearchEngines WHERE SearchEngineID = 7"),
+              "renamed");
 }
 
 TEST_F(UpdateRun, SilentAndFailedRuns) {

@@ -5,10 +5,12 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <algorithm>
 
 #include "UpdatePageEvaluator.h"
 #include "core/ErrorLog.h"
 #include "support/TestFolder.h"
+#include "update/UpdateClient.h"
 #include "update/UpdateScript.h"
 
 using namespace fd;
@@ -31,6 +33,17 @@ QVector<EngineRow> threeEngines() {
     };
 }
 
+// Values a plain data line could not carry: "|", line breaks, quotes
+// around them, script delimiters, characters outside ASCII.
+QVector<EngineRow> awkwardEngines() {
+    return {
+        {"3", "Pipe|Engine", "https://p.example/?q=<%URL%>|x", "",
+         "Line 1\r\nline 2\nline 3\rend, \"quoted\" and O'Brien's", "get", "post", "5"},
+        {"4", QString::fromUtf8("Caf\u00e9 \u65e5\u672c \"q\" 'a'"), "",
+         "https://c.example/?u=<%URL%>", "50%> <% done|", "", "get", "6"},
+    };
+}
+
 }  // namespace
 
 TEST(UpdateScript, PagesMatchTheHandWrittenOnes) {
@@ -39,6 +52,49 @@ TEST(UpdateScript, PagesMatchTheHandWrittenOnes) {
                                   "get", "get", "3"}}),
               golden("one.asp"));
     EXPECT_EQ(buildUpdateScript(threeEngines()), golden("three.asp"));
+    EXPECT_EQ(buildUpdateScript(awkwardEngines()), golden("awkward.asp"));
+}
+
+// A "|" or a line break in a value no longer breaks the page: every data
+// line stays one line of eight pieces, and the answer the page writes,
+// applied by the client's own update connection, restores every value byte
+// for byte.
+TEST(UpdateScript, AnyValueTravelsIntact) {
+    const QByteArray page = buildUpdateScript(awkwardEngines());
+    int dataLines = 0;
+    for (const QString& l : QString::fromUtf8(page).split("\r\n")) {
+        if (!l.startsWith("arrSearchEngineInformation(")) continue;
+        ++dataLines;
+        const QString data = l.mid(l.indexOf("split(") + 6).chopped(6);  // up to ,"|")
+        EXPECT_EQ(test::evalScriptString(data).split(u'|').size(), 8) << l.toStdString();
+    }
+    EXPECT_EQ(dataLines, 2);
+    // ASCII only: the page's host reads it the same under any code page.
+    EXPECT_TRUE(std::all_of(page.begin(), page.end(),
+                            [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
+
+    test::TestFolder client;
+    client.exec("DELETE FROM SearchEngines");
+    client.exec("INSERT INTO SearchEngines (SearchEngineID, SearchEngineName) VALUES (3, 'old')");
+    const QString a = answer(page, "3|");
+    EXPECT_EQ(a.count("\r\n"), 3);  // envelope and one statement per engine
+    {
+        UpdateConnection connection(client.globals().gDB->databasePath());
+        ASSERT_EQ(applyUpdateAnswer(connection, a), UpdateOutcome::Applied);
+    }
+    auto rs = client.globals().gDB->query("SELECT * FROM SearchEngines ORDER BY SearchEngineID");
+    ASSERT_EQ(rs->recordCount(), 2);
+    for (const EngineRow& r : awkwardEngines()) {
+        EXPECT_EQ(rs->field("SearchEngineID"), r.id);
+        EXPECT_EQ(rs->field("SearchEngineName").toUtf8(), r.name.toUtf8());
+        EXPECT_EQ(rs->field("ReviewQueryString").toUtf8(), r.review.toUtf8());
+        EXPECT_EQ(rs->field("SubmitQueryString").toUtf8(), r.submit.toUtf8());
+        EXPECT_EQ(rs->field("SearchEngineTips").toUtf8(), r.tips.toUtf8());
+        EXPECT_EQ(rs->field("HTTPReviewMethod"), r.reviewMethod);
+        EXPECT_EQ(rs->field("HTTPSubmitMethod"), r.submitMethod);
+        EXPECT_EQ(rs->field("Popularity"), r.popularity);
+        rs->moveNext();
+    }
 }
 
 TEST(UpdateScript, ScriptDelimitersNeverAppearInTheData) {
