@@ -5,8 +5,8 @@
 //  - "double-quoted" text literals become 'single-quoted' ones ("" inside is
 //    one "), so a value can never be read as a column name;
 //  - 'single-quoted' literals and [bracketed] names pass unchanged.
-// Anything after the first statement, an unterminated literal or a bad date
-// is refused with an AppError, so the statement never runs.
+// Anything after the first statement, a NUL character, an unterminated
+// literal or a bad date is refused with an AppError, so the statement never runs.
 
 #include <QDate>
 #include <QDateTime>
