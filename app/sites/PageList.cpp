@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 
 #include "core/AppError.h"
+#include "core/CommonFunctions.h"
 
 namespace fd::sites {
 
@@ -34,12 +35,10 @@ QString fileTypeKey(const QString& page) {
 
 QString decodePageList(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) {
-        // A byte-order mark is not part of the first page.
-        if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
-        return text;
-    }
+    // The decoder skips a leading byte-order mark, the file's and not part of
+    // the first page; a second one is the page's own.
+    const QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) return text;
     return QString::fromLatin1(bytes);
 }
 
@@ -88,9 +87,12 @@ QStringList readPageListFile(const QString& path) {
 
 QByteArray formatPageList(const QStringList& pages) {
     QString text;
-    qsizetype size = 2;
+    qsizetype size = 3;
     for (const QString& p : pages) size += p.size() + 2;
     text.reserve(size);
+    // The reader takes a leading byte-order mark for the file's, not the
+    // page's: a first page that begins with one gets a mark of its own.
+    if (!pages.isEmpty() && pages.first().startsWith(QChar(0xFEFF))) text += QChar(0xFEFF);
     for (const QString& p : pages) {
         text += p;
         text += QLatin1String("\r\n");
@@ -102,12 +104,12 @@ QByteArray formatPageList(const QStringList& pages) {
 void writePageListFile(const QString& path, const QStringList& pages) {
     const QByteArray bytes = formatPageList(pages);
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw AppError(
             err::kPathNotFound,
             QStringLiteral("Cannot write ") + path + QStringLiteral(": ") + f.errorString(),
             kSource);
-    if (f.write(bytes) != bytes.size()) {
+    if (!writeWhole(f, bytes)) {
         const QString why = f.errorString();
         f.cancelWriting();
         throw AppError(err::kPermissionDenied,
