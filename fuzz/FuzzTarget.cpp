@@ -11,9 +11,15 @@ bool throwOnFailure = false;
 
 const std::vector<Target>& targets() {
     static const std::vector<Target> all = {
-        {"jet_sql", jetSql},         {"page_list", pageList},
-        {"page_meta", pageMeta},     {"query_template", queryTemplate},
-        {"sitemap_url", sitemapUrl}, {"sitemap_xml", sitemapXml},
+        {"jet_sql", jetSql},
+        {"page_list", pageList},
+        {"page_meta", pageMeta},
+        {"query_template", queryTemplate},
+        {"sitemap_url", sitemapUrl},
+        {"sitemap_xml", sitemapXml},
+        {"robots_txt", robotsTxt},
+        {"html_page", htmlPage},
+        {"indexnow_answer", indexNowAnswer},
     };
     return all;
 }

@@ -93,10 +93,10 @@ TEST(DiskFull, ReportFileFailsAndKeepsTheOldReport) {
         try {
             ReportFileWriter file(path, submissionLogHeader());
             for (int i = 0; i < 5000; ++i)
-                file.writeLine(submissionLogLine({QDateTime(QDate(2026, 12, 8), QTime(9, 0)),
-                                                  QStringLiteral("Engine"),
-                                                  QStringLiteral("http://www.example.com/"),
-                                                  QStringLiteral("page-%1.htm").arg(i)}));
+                file.writeLine(submissionLogLine(
+                    {QDateTime(QDate(2026, 12, 8), QTime(9, 0)), QStringLiteral("Engine"),
+                     QStringLiteral("http://www.example.com/"),
+                     QStringLiteral("page-%1.htm").arg(i), QString()}));
             file.close();
         } catch (const AppError& e) {
             return outcome(e.description(), path, old);

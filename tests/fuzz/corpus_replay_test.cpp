@@ -10,6 +10,12 @@
 
 using namespace fd::fuzz;
 
+namespace fd::fuzz {
+void PrintTo(const Target& t, std::ostream* os) {
+    *os << t.name;
+}
+}  // namespace fd::fuzz
+
 namespace {
 
 const QString kCorpora = QStringLiteral(FARROWDALE_SOURCE_DIR "/fuzz/corpus");
