@@ -26,12 +26,24 @@ void InsertChangeRequest(const CADODBAccess& db, const ChangeRequest& cr) {
 
 bool WriteTextFile(const QString& programFolder, const QString& fileName, const QByteArray& text) {
     QSaveFile f(QDir(programFolder).filePath(fileName));
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    if (f.write(text) != text.size()) {
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+    if (!writeWhole(f, text)) {
         f.cancelWriting();
         return false;
     }
     return f.commit();
+}
+
+bool writeWhole(QFileDevice& file, const char* data, qint64 size) {
+    // A write that meets a full disk part of the way returns what it wrote
+    // and sets no error; only the next one fails with the reason.
+    while (size > 0) {
+        const qint64 n = file.write(data, size);
+        if (n <= 0) return false;
+        data += n;
+        size -= n;
+    }
+    return true;
 }
 
 UploadAccount parseFileTransInfo(const QString& value) {

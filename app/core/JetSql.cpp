@@ -62,6 +62,10 @@ std::optional<QDateTime> parseJetDate(const QString& raw) {
 }
 
 QString translateJetSql(const QString& jet) {
+    // SQLite reads a statement only up to a NUL character: what follows it
+    // would be dropped, leaving a different statement than the one checked.
+    if (jet.contains(QChar(0)))
+        throw syntaxError(QStringLiteral("A statement may not hold a NUL character."));
     QString out;
     out.reserve(jet.size() + 16);
     const qsizetype n = jet.size();
@@ -141,7 +145,8 @@ QString translateJetSql(const QString& jet) {
 }
 
 QString jetDate(const QDate& d) {
-    return QStringLiteral("%1/%2/%3").arg(d.month()).arg(d.day()).arg(d.year());
+    // Four digits for the year: two would be read back as 19xx or 20xx.
+    return QStringLiteral("%1/%2/%3").arg(d.month()).arg(d.day()).arg(d.year(), 4, 10, QChar(u'0'));
 }
 
 QString jetDateTime(const QDateTime& dt) {

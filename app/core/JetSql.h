@@ -6,9 +6,9 @@
 //    one "), so a value can never be read as a column name;
 //  - 'single-quoted' literals, [bracketed] and `backquoted` names pass
 //    unchanged.
-// Anything after the first statement, a comment (-- or /* */), an
-// unterminated literal or a bad date is refused with an AppError, so the
-// statement never runs.
+// Anything after the first statement, a comment (-- or /* */), a NUL
+// character, an unterminated literal or a bad date is refused with an
+// AppError, so the statement never runs.
 
 #include <QDate>
 #include <QDateTime>

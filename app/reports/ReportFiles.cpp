@@ -3,6 +3,7 @@
 #include <listcaster/ExcelWorkbook.h>
 #include <listcaster/TextTable.h>
 
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QSaveFile>
@@ -10,6 +11,7 @@
 
 #include "core/AppError.h"
 #include "core/CADODBAccess.h"
+#include "core/CommonFunctions.h"
 
 namespace fd {
 
@@ -151,8 +153,8 @@ void writeListWorkbook(const QString& path, const listcaster::TableSource& list,
     tmp.seek(0);
     const QByteArray bytes = tmp.readAll();
     QSaveFile file(path);
-    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-        !file.commit())
+    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        !writeWhole(file, bytes) || !file.commit())
         throw AppError(err::kPermissionDenied, file.errorString(), QStringLiteral("Farrowdale"));
 }
 
@@ -195,15 +197,32 @@ void writeSubmissionWorkbook(const QString& path, const std::vector<SubmissionRo
 }
 
 ReportFileWriter::ReportFileWriter(const QString& path, const QByteArray& header) : file_(path) {
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate) || file_.write(header) < 0)
-        throw AppError(err::kPermissionDenied,
-                       QStringLiteral("Permission denied: ") + file_.errorString(),
-                       QStringLiteral("Farrowdale"));
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) fail();
+    pending_ = header;
 }
 
 void ReportFileWriter::writeLine(const QByteArray& line) {
-    if (file_.write(line) < 0)
-        throw AppError(err::kPermissionDenied, file_.errorString(), QStringLiteral("Farrowdale"));
+    pending_ += line;
+    if (pending_.size() >= (1 << 20)) writePending();
+}
+
+void ReportFileWriter::close() {
+    writePending();
+    if (!file_.commit()) fail();
+}
+
+void ReportFileWriter::writePending() {
+    if (!writeWhole(file_, pending_)) fail();
+    pending_.clear();
+}
+
+void ReportFileWriter::fail() {
+    const QString why = file_.errorString();
+    file_.cancelWriting();
+    throw AppError(err::kPermissionDenied,
+                   QStringLiteral("Permission denied: %1: %2")
+                       .arg(QDir::toNativeSeparators(file_.fileName()), why),
+                   QStringLiteral("Farrowdale"));
 }
 
 }  // namespace fd

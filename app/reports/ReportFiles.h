@@ -5,7 +5,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QFile>
+#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -60,17 +60,22 @@ void writeListWorkbook(const QString& path, const listcaster::TableSource& list,
                        const QString& title);
 void writeListText(const QString& path, const listcaster::TableSource& list, const QString& title);
 
-// A report file written line by line: created (or emptied) with its header
-// line on construction. Throws AppError (70, permission denied) when the file
-// cannot be created or a line cannot be written.
+// A report file written line by line, beside the earlier report under a
+// temporary name: close() puts the finished report in its place, so a
+// failure or a crash before then leaves the earlier report as it was.
+// Throws AppError (70, permission denied) when the file cannot be created or
+// written, saying why.
 class ReportFileWriter {
 public:
     ReportFileWriter(const QString& path, const QByteArray& header);
     void writeLine(const QByteArray& line);
-    void close() { file_.close(); }
+    void close();
 
 private:
-    QFile file_;
+    void writePending();
+    [[noreturn]] void fail();
+    QSaveFile file_;
+    QByteArray pending_;
 };
 
 }  // namespace fd

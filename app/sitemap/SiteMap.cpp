@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <cmath>
 
+#include "core/CommonFunctions.h"
 #include "core/Globals.h"
 
 namespace fd {
@@ -166,6 +167,13 @@ QString siteMapUploadName(const SiteMapServices& s) {
     return QStringLiteral("SM-") + uploadStamp(s.now(), random);
 }
 
+AppError siteMapWriteError(const QString& path, const QString& why) {
+    const bool folderMissing = !QFileInfo(path).absoluteDir().exists();
+    return AppError(folderMissing ? err::kPathNotFound : err::kPermissionDenied,
+                    QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why),
+                    kProductName);
+}
+
 namespace {
 
 void endRun(const AppError& e, Dialogs& dialogs, ErrorSink& log, QWidget* parent,
@@ -202,11 +210,9 @@ namespace {
 
 void writeSiteMap(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        const bool folderMissing = !QFileInfo(path).absoluteDir().exists();
-        throw AppError(folderMissing ? err::kPathNotFound : err::kPermissionDenied,
-                       file.errorString(), kProductName);
-    }
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !writeWhole(file, bytes) ||
+        !file.commit())
+        throw siteMapWriteError(path, file.errorString());
 }
 
 }  // namespace
@@ -230,7 +236,17 @@ void CreateSiteMap_Click(const QStringList& nodes, const QString& siteName,
         // which leaves nothing to show or send.
         if (!path || path->isEmpty()) return;
 
-        writeSiteMap(*path, siteMapFileBytes(html));
+        try {
+            writeSiteMap(*path, siteMapFileBytes(html));
+        } catch (const AppError& e) {
+            logFailure(s.log, kSiteMapRoutine, e);
+            s.dialogs.message(s.parent,
+                              QStringLiteral("The site map could not be saved; the file already "
+                                             "there is unchanged.\r\n") +
+                                  e.description(),
+                              kProductName);
+            return;
+        }
         if (s.browser) s.browser->navigate(QUrl::fromLocalFile(*path).toString());
 
         if (!wantsSiteMapUpload(s)) return;

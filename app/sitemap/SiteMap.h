@@ -42,6 +42,10 @@ QByteArray siteMapFileBytes(const QString& html);
 // keeps (seeded the same at every start, so the sequence repeats per run).
 int siteMapRandomValue(QRandomGenerator& generator);
 
+// The failure of writing a site-map file: the path and why (76 when its
+// folder is missing, else 70).
+AppError siteMapWriteError(const QString& path, const QString& why);
+
 // The message that stops a site map before its save dialog: the tree is
 // empty, or holds its root alone. Empty when the tree has pages.
 QString siteMapTreeMessage(const QStringList& nodes);

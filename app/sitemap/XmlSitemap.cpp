@@ -269,6 +269,13 @@ std::optional<SitemapSite> SitemapSite::fromRootUrl(const QString& rootUrl) {
     const auto authority =
         normalisedAuthority(QStringView(root).mid(hostStart, hostEnd - hostStart), site.scheme_);
     if (!authority) return std::nullopt;
+    // Every address of the sitemap starts with this host and port: they must
+    // be ones a browser or a search engine can reach (no "&" in a host name,
+    // a port that is a number).
+    QUrl origin;
+    origin.setScheme(QString::fromStdString(site.scheme_));
+    origin.setAuthority(QString::fromStdString(*authority), QUrl::StrictMode);
+    if (!origin.isValid() || origin.host().isEmpty()) return std::nullopt;
     site.authority_ = *authority;
     site.base_ = site.scheme_ + "://" + site.authority_;
     qsizetype pathEnd = hostEnd;
@@ -330,13 +337,6 @@ const std::string kIndexStart =
     kXmlDeclaration + "<sitemapindex xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">\n";
 const std::string kIndexEnd = "</sitemapindex>\n";
 
-AppError writeError(const QString& path, const QString& why) {
-    const bool folderMissing = !QFileInfo(path).absoluteDir().exists();
-    return AppError(folderMissing ? err::kPathNotFound : err::kPermissionDenied,
-                    QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why),
-                    kProductName);
-}
-
 // One file being written: a temporary file beside the main file, fed through
 // a buffer (and gzip when asked), synced to disk when finished and renamed
 // onto its target by commit(). Until then the target is untouched; the
@@ -348,13 +348,13 @@ public:
           file_(QFileInfo(mainPath).absoluteDir().filePath(
               QStringLiteral(".") + QFileInfo(mainPath).fileName() + QStringLiteral(".XXXXXX"))),
           gzip_(gzip) {
-        if (!file_.open()) throw writeError(mainPath_, file_.errorString());
+        if (!file_.open()) throw siteMapWriteError(mainPath_, file_.errorString());
         buffer_.reserve(kBufferSize + 4096);
         if (gzip_) {
             // windowBits 15 + 16: a gzip header and trailer around the stream.
             if (deflateInit2(&z_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8,
                              Z_DEFAULT_STRATEGY) != Z_OK)
-                throw writeError(mainPath_, QStringLiteral("cannot start compression"));
+                throw siteMapWriteError(mainPath_, QStringLiteral("cannot start compression"));
             zOut_.resize(kBufferSize);
         }
     }
@@ -375,7 +375,6 @@ public:
     // file is built.
     void finish() {
         drain(Z_FINISH);
-        if (!file_.flush()) throw writeError(mainPath_, file_.errorString());
         startWriteback();
     }
 
@@ -389,9 +388,10 @@ public:
             earlier.exists() ? earlier.permissions()
                              : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
                                    QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther;
-        if (!file_.setPermissions(permissions)) throw writeError(target, file_.errorString());
+        if (!file_.setPermissions(permissions))
+            throw siteMapWriteError(target, file_.errorString());
         if (::fdatasync(file_.handle()) != 0)
-            throw writeError(mainPath_, QString::fromLocal8Bit(std::strerror(errno)));
+            throw siteMapWriteError(mainPath_, QString::fromLocal8Bit(std::strerror(errno)));
         file_.close();
     }
 
@@ -400,7 +400,7 @@ public:
         const QByteArray from = QFile::encodeName(file_.fileName());
         const QByteArray to = QFile::encodeName(target);
         if (std::rename(from.constData(), to.constData()) != 0)
-            throw writeError(target, QString::fromLocal8Bit(std::strerror(errno)));
+            throw siteMapWriteError(target, QString::fromLocal8Bit(std::strerror(errno)));
         file_.setAutoRemove(false);
     }
 
@@ -408,17 +408,27 @@ private:
     static constexpr std::size_t kBufferSize = 1 << 18;
     static constexpr qint64 kWritebackStep = 8 << 20;
 
+    // Written straight to the file: the buffer above is the only one, and a
+    // write that fails (a full disk) says why.
     void put(const char* data, std::size_t n) {
-        if (file_.write(data, qint64(n)) != qint64(n))
-            throw writeError(mainPath_, file_.errorString());
-        if (file_.pos() - writebackFrom_ >= kWritebackStep && file_.flush()) startWriteback();
+        while (n > 0) {
+            const ssize_t done = ::write(file_.handle(), data, n);
+            if (done < 0 && errno == EINTR) continue;
+            if (done <= 0)
+                throw siteMapWriteError(
+                    mainPath_, QString::fromLocal8Bit(std::strerror(done < 0 ? errno : EIO)));
+            data += done;
+            n -= std::size_t(done);
+            position_ += done;
+        }
+        if (position_ - writebackFrom_ >= kWritebackStep) startWriteback();
     }
 
     // Asks the system to begin writing what is in its cache, without
     // waiting, so the final sync finds little left to do.
     void startWriteback() {
 #ifdef __linux__
-        const qint64 end = file_.pos();
+        const qint64 end = position_;
         ::sync_file_range(file_.handle(), writebackFrom_, end - writebackFrom_,
                           SYNC_FILE_RANGE_WRITE);
         writebackFrom_ = end;
@@ -440,7 +450,7 @@ private:
             z_.avail_out = uInt(zOut_.size());
             status = deflate(&z_, flush);
             if (status == Z_STREAM_ERROR)
-                throw writeError(mainPath_, QStringLiteral("compression failed"));
+                throw siteMapWriteError(mainPath_, QStringLiteral("compression failed"));
             put(zOut_.data(), zOut_.size() - z_.avail_out);
         } while (z_.avail_out == 0 || (flush == Z_FINISH && status != Z_STREAM_END));
         buffer_.clear();
@@ -451,6 +461,7 @@ private:
     bool gzip_;
     std::string buffer_;
     qint64 written_ = 0;
+    qint64 position_ = 0;  // bytes in the file
     qint64 writebackFrom_ = 0;
     z_stream z_{};
     std::vector<char> zOut_;

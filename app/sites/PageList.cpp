@@ -20,8 +20,13 @@ const QString kSource = QStringLiteral("PageList");
 
 // One line's bytes as text: UTF-8 when valid, else Latin-1 (every byte its
 // own character, so nothing is lost).
-QString decodeLine(QByteArrayView bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+// Only the file's first line may begin with the file's byte-order mark; on
+// any other line a mark is the page's own.
+QString decodeLine(QByteArrayView bytes, bool firstLine) {
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        firstLine ? QStringDecoder::Flag::Stateless
+                                  : QStringDecoder::Flag::Stateless |
+                                        QStringDecoder::Flag::ConvertInitialBom);
     const QString text = utf8.decode(bytes);
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
@@ -49,6 +54,8 @@ QString fileTypeKey(const QString& page) {
 
 QString decodePageList(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // The decoder skips a leading byte-order mark, the file's and not part of
+    // the first page; a second one is the page's own.
     QString text = utf8.decode(bytes);
     if (utf8.hasError()) {
         // Not UTF-8 as a whole: each line is decoded on its own, so one stray
@@ -59,13 +66,11 @@ QString decodePageList(const QByteArray& bytes) {
         qsizetype start = 0;
         for (qsizetype i = 0; i <= n; ++i) {
             if (i < n && bytes[i] != '\r' && bytes[i] != '\n') continue;
-            text += decodeLine(QByteArrayView(bytes).sliced(start, i - start));
+            text += decodeLine(QByteArrayView(bytes).sliced(start, i - start), start == 0);
             if (i < n) text += QLatin1Char(bytes[i]);
             start = i + 1;
         }
     }
-    // A byte-order mark is not part of the first page.
-    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     return text;
 }
 
@@ -126,9 +131,12 @@ QStringList readPageListFile(const QString& path) {
 
 QByteArray formatPageList(const QStringList& pages) {
     QString text;
-    qsizetype size = 2;
+    qsizetype size = 3;
     for (const QString& p : pages) size += p.size() + 2;
     text.reserve(size);
+    // The reader takes a leading byte-order mark for the file's, not the
+    // page's: a first page that begins with one gets a mark of its own.
+    if (!pages.isEmpty() && pages.first().startsWith(QChar(0xFEFF))) text += QChar(0xFEFF);
     for (const QString& p : pages) {
         text += p;
         text += QLatin1String("\r\n");

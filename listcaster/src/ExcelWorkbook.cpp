@@ -2,6 +2,8 @@
 
 #include <xlsxwriter.h>
 
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <tuple>
 #include <vector>
@@ -202,9 +204,19 @@ void writeWorkbook(const QByteArray& fileName, const TableSource& list,
         check(worksheet_set_header(ws, headerText(options.header).constData()));
         check(worksheet_set_footer(ws, "&CSeite &P von &N"));
 
+        errno = 0;
         const lxw_error closed = workbook_close(wb);
+        const int closeErrno = errno;
         wb = nullptr;
-        check(closed);
+        if (closed != LXW_NO_ERROR) {
+            // The workbook's parts are written out here: the system's reason
+            // (a full disk, a lost device) says more than the library's code.
+            QString why = QString::fromUtf8(lxw_strerror(closed));
+            if (closeErrno != 0)
+                why +=
+                    QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(closeErrno)) + u')';
+            throw WorkbookError{static_cast<int>(closed), why};
+        }
     } catch (const WorkbookError&) {
         if (wb) workbook_close(wb);  // frees it; the caller removes the file
         throw;

@@ -75,6 +75,21 @@ TEST(JetSqlTranslate, WritersAreLocaleIndependent) {
     // What the writers produce, the translator reads back.
     const QDateTime now(QDate(2026, 2, 28), QTime(23, 59, 59));
     EXPECT_EQ(parseJetDate(jetDateTime(now)), now);
+    // Found by fuzzing: a year before 1000 was written with fewer digits and
+    // read back as a two-digit year (26 became 2026).
+    const QDateTime early(QDate(26, 12, 7), QTime(8, 0));
+    EXPECT_EQ(jetDate(early.date()), "12/7/0026");
+    EXPECT_EQ(parseJetDate(jetDateTime(early)), early);
+}
+
+TEST(JetSqlTranslate, RefusesANulCharacterThatWouldEndTheStatementEarly) {
+    // Found by fuzzing: SQLite stops reading at the NUL, so the statement
+    // that ran was shorter than the one translated (here: every site gone).
+    const QString cut = QStringLiteral("DELETE FROM WebSites WHERE WebSiteID = 5") + QChar(0) +
+                        QStringLiteral(" OR 1 = 0");
+    EXPECT_THROW(translateJetSql(cut), AppError);
+    EXPECT_THROW(translateJetSql(QStringLiteral("SELECT '") + QChar(0) + QStringLiteral("'")),
+                 AppError);
 }
 
 class JetSqlDatabase : public ::testing::Test {

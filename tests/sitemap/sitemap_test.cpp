@@ -170,10 +170,13 @@ TEST_F(SiteMapRun, RefusedConnectionAndBusyControlAreToldOthersLogged) {
     EXPECT_EQ(texts[3], "Please try again later.");
     EXPECT_TRUE(folder.errorLog().contains(",CreateSiteMap_Click,12002,'refused',"));
 
-    // A file that cannot be written is logged, not shown, and nothing follows.
+    // A file that cannot be written is logged and told, with the reason, and
+    // nothing follows (no upload question).
     dialogs.files.push_back(folder.file("missing/map.htm"));
     CreateSiteMap_Click(nodes, "", services());
-    EXPECT_EQ(dialogs.texts().size(), 5u);
+    ASSERT_EQ(dialogs.texts().size(), 6u);
+    EXPECT_TRUE(dialogs.lastText().startsWith("The site map could not be saved"));
+    EXPECT_TRUE(dialogs.lastText().contains("missing/map.htm"));
     EXPECT_TRUE(folder.errorLog().contains(",CreateSiteMap_Click,76,"));
 }
 

@@ -1,0 +1,51 @@
+// The site audit's HTML reader, fed a Content-Type (first line) and a body
+// (the rest), as a hostile server sends them. Oracles: what is kept stays
+// within its caps; every link kept is an absolute http(s) address on the
+// page's host without a fragment; the canonical address is absolute; the
+// body's encoding is always named.
+#include <QUrl>
+
+#include "FuzzTarget.h"
+#include "audit/PageReader.h"
+
+namespace fd::fuzz {
+
+namespace {
+
+bool absoluteWebAddress(const QString& address) {
+    const QUrl url(address, QUrl::StrictMode);
+    return url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https") &&
+           !url.host().isEmpty();
+}
+
+}  // namespace
+
+void htmlPage(const std::uint8_t* data, std::size_t size) {
+    const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
+    const qsizetype line = input.indexOf('\n');
+    const QString contentType = QString::fromLatin1(line < 0 ? QByteArray() : input.left(line));
+    const QByteArray body = line < 0 ? input : input.mid(line + 1);
+    audit::PageReadOptions options;
+    options.links = true;
+    options.linkHost = QStringLiteral("www.example.com");
+    const audit::PageContent page = audit::readPage(
+        body, contentType, QStringLiteral("http://www.example.com/shop/page.htm"), options);
+
+    check(!page.charset.isEmpty(), "the page's encoding is not named");
+    check(page.metas.size() <= audit::kMaxMetas, "more metas kept than the cap");
+    for (const audit::MetaTag& m : page.metas)
+        check(m.name.size() <= audit::kMaxValue && m.content.size() <= audit::kMaxValue,
+              "a meta value longer than the cap is kept");
+    for (const QString* value : {&page.description, &page.keywords, &page.robots, &page.author,
+                                 &page.revisit, &page.title, &page.h1Text, &page.lang})
+        check(value->size() <= audit::kMaxValue, "a value longer than the cap is kept");
+    check(page.canonical.isEmpty() || absoluteWebAddress(page.canonical),
+          "the canonical address is not an absolute web address");
+    for (const QString& link : page.links) {
+        check(absoluteWebAddress(link) && !link.contains(u'#'),
+              "a link kept is not an absolute web address without a fragment");
+        check(QUrl(link).host() == options.linkHost, "a link to another host is kept");
+    }
+}
+
+}  // namespace fd::fuzz

@@ -1,0 +1,54 @@
+// The robots.txt matcher of the site audit, fed a file and the paths asked
+// about (after a NUL, one a line). Oracles: the file itself is always
+// allowed; a path decides the same whether its unreserved characters are
+// written plainly or escaped, as a server reads them the same; a file with
+// no rules for anybody allows everything.
+#include <QByteArray>
+#include <QList>
+
+#include "FuzzTarget.h"
+#include "audit/RobotsTxt.h"
+
+namespace fd::fuzz {
+
+namespace {
+
+bool isUnreserved(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
+}
+
+// Every unreserved character of path written as its escape.
+QByteArray escapeUnreserved(const QByteArray& path) {
+    QByteArray out;
+    for (const char c : path) {
+        if (isUnreserved(c) && c != '/')
+            out += '%' + QByteArray(1, c).toHex().toUpper();
+        else
+            out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+void robotsTxt(const std::uint8_t* data, std::size_t size) {
+    const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
+    const qsizetype cut = input.indexOf('\0');
+    const QByteArray file = cut < 0 ? input : input.left(cut);
+    const QList<QByteArray> paths = cut < 0 ? QList<QByteArray>{} : input.mid(cut + 1).split('\n');
+
+    const audit::RobotsTxt robots = audit::RobotsTxt::parse(file, QStringLiteral("Farrowdale"));
+    check(robots.allowed("/robots.txt"), "robots.txt itself is disallowed");
+    const bool anyRule = file.toLower().contains("allow");
+    for (const QByteArray& path : paths) {
+        const bool allowed = robots.allowed(path);
+        check(allowed == robots.allowed(escapeUnreserved(path)),
+              "a path decides otherwise once its unreserved characters are escaped");
+        if (!anyRule) check(allowed, "a file without rules disallows a path");
+        check(!audit::RobotsTxt::disallowAll().allowed(path) || path == "/robots.txt",
+              "the disallow-all rules allow a path");
+    }
+}
+
+}  // namespace fd::fuzz
