@@ -10,16 +10,17 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QUrl>
 #include <memory>
 
-#include "window/frmMain.h"
 #include "sites/SiteDirectoryTree.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"
+#include "window/frmMain.h"
 
 using namespace fd;
 using namespace fd::test;
@@ -150,19 +151,27 @@ TEST_F(MainWindowSites, exit_savesDetailsAndListButNotTheSettingsRow) {
               QFileInfo(saved).absoluteFilePath());
     stop();
 
+    // The start shows the root URL's own industry, not the settings row's
+    // older one, so merely switching tabs stores nothing stale.
     start();
     EXPECT_EQ(tree()->pages().last(), QStringLiteral("new.htm"));
+    EXPECT_EQ(window->industry(), QStringLiteral("Software"));
+    auto* tabBar = find<QTabWidget>("tabTasks")->tabBar();
+    QTest::mouseClick(tabBar, Qt::LeftButton, {}, tabBar->tabRect(1).center());
+    EXPECT_EQ(find<QTabWidget>("tabTasks")->currentIndex(), 1);
+    EXPECT_EQ(rootRow("Industry"), QStringLiteral("Software"));
 }
 
-// The industry shown at close comes back even when the root URL's stored
-// details say otherwise (they were not saved before closing).
-TEST_F(MainWindowSites, closeWithUnsavedIndustry_restoresTheIndustryShown) {
+// An industry chosen but never saved for the root URL does not come back:
+// the start shows what the root URL holds.
+TEST_F(MainWindowSites, closeWithUnsavedIndustry_startShowsTheRootUrlsIndustry) {
     createSite();
     find<QComboBox>("cmdIndustryList")->setCurrentText(QStringLiteral("Textiles"));
     close();
+    EXPECT_EQ(config("Industry"), QStringLiteral("Textiles"));
     EXPECT_EQ(rootRow("Industry"), QStringLiteral("Retail"));
     frmMain& w = start();
-    EXPECT_EQ(w.industry(), QStringLiteral("Textiles"));
+    EXPECT_EQ(w.industry(), QStringLiteral("Retail"));
 }
 
 TEST_F(MainWindowSites, leavingConfigurationTabAndSaveMenu_saveDetails) {
