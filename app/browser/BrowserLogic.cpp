@@ -48,7 +48,13 @@ WebPageInformation getWebPageInformation(const DocumentSnapshot& doc) {
         info.failure = QStringLiteral("The document has no element collection");
         return info;
     }
+    // Every meta element of the head counts, wherever it stands there: pages
+    // open with charset, viewport and http-equiv metas before the ones read.
+    // The head ends where the body (or a frameset) begins.
     for (const DocumentElement& e : doc.elements) {
+        if (e.nodeName.compare(QLatin1String("body"), Qt::CaseInsensitive) == 0 ||
+            e.nodeName.compare(QLatin1String("frameset"), Qt::CaseInsensitive) == 0)
+            break;
         if (e.nodeName.compare(QLatin1String("meta"), Qt::CaseInsensitive) != 0) continue;
         const QString name = e.name.toLower();
         MetaRead m;
@@ -62,7 +68,6 @@ WebPageInformation getWebPageInformation(const DocumentSnapshot& doc) {
         else if (name == QLatin1String("author"))
             m.field = PageField::Author;
         info.metas.push_back(m);
-        if (info.metas.size() >= 4) break;
     }
     return info;
 }

@@ -48,14 +48,15 @@ struct MetaRead {
 };
 struct WebPageInformation {
     QString title;
-    QVector<MetaRead> metas;  // at most four, in document order
+    QVector<MetaRead> metas;  // every meta of the head, in document order
     bool failed = false;      // the document had no element collection
     QString failure;          // the failure's description then
 };
 
-// Reads the title and the first four meta elements of the document: a meta
-// named exactly (case-insensitively) "keywords", "description", "revisit" or
-// "author" fills that field, later values replacing earlier ones.
+// Reads the title and the meta elements of the document's head (those before
+// its body or frameset): a meta named exactly (case-insensitively)
+// "keywords", "description", "revisit" or "author" fills that field, later
+// values replacing earlier ones.
 WebPageInformation getWebPageInformation(const DocumentSnapshot& doc);
 
 // The fields' values once every read is applied.

@@ -33,7 +33,7 @@ public:
     void clearWebPageInfo();
     // The address field; its query string is cut as the text changes.
     void setCurrentUrl(const QString& url);
-    // Reads the document's title and first four meta elements into the
+    // Reads the document's title and the meta elements of its head into the
     // fields. A document without an element collection leaves only the
     // title and logs the failure under "getWebPageInformation".
     void getWebPageInformation(const DocumentSnapshot& doc);

@@ -36,7 +36,8 @@ public:
 
     // Submission and check tabs: the page a tree click chose.
     virtual void setPageToSubmit(const QString& url) = 0;  // txtSubmissionURL and txtReviewURL
-    // The selected tree node's text; empty and false when no page node is selected.
+    // The selected tree node's text (the root node's included); empty and
+    // false when no node is selected.
     virtual bool selectedTreePage(QString* text) const = 0;
 
     virtual QString programFolder() const = 0;

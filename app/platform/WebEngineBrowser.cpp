@@ -8,12 +8,14 @@
 #include <QSaveFile>
 #include <QTimer>
 #include <QUrl>
+#include <QUuid>
 #include <QWebEngineHistory>
 #include <QWebEngineHttpRequest>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
@@ -54,6 +56,14 @@ protected:
     QWebEnginePage* createWindow(WebWindowType) override {
         return owner_ ? owner_->pageWantsWindow() : nullptr;
     }
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                  int line, const QString& source) override {
+        if (owner_ && message == owner_->closeMessage()) {
+            owner_->pageWantsClose();
+            return;
+        }
+        QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);
+    }
 
 private:
     QPointer<WebEngineBrowser> owner_;
@@ -78,10 +88,12 @@ constexpr int kPreviewRenderTimeoutMs = 60000;
 const QString& WebEngineBrowser::snapshotScript() {
     // Title and, for every element in document order, nodeName, name and
     // content, as one JSON text. Only an HTML document has the element
-    // collection the program reads.
+    // collection the program reads; an XHTML page (served as
+    // application/xhtml+xml) is read like one, any other XML document is not.
     static const QString js = QStringLiteral(R"JS((function () {
   var d = document;
-  var html = (typeof HTMLDocument !== 'undefined') && (d instanceof HTMLDocument);
+  var html = ((typeof HTMLDocument !== 'undefined') && (d instanceof HTMLDocument)) ||
+             d.contentType === 'application/xhtml+xml';
   var e = [];
   if (html) {
     var all = d.getElementsByTagName('*');
@@ -104,7 +116,9 @@ void WebEngineBrowser::registerProgramScheme() {
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 
-WebEngineBrowser::WebEngineBrowser(QWidget* parent) : view_(new QWebEngineView(parent)) {
+WebEngineBrowser::WebEngineBrowser(QWidget* parent)
+    : view_(new QWebEngineView(parent)),
+      closeMessage_(QUuid::createUuid().toString(QUuid::WithoutBraces)) {
     view_->setObjectName(QStringLiteral("wbWebViewer"));
     auto* page = new Page(this, view_);
     QWebEngineProfile* profile = page->profile();
@@ -113,6 +127,23 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : view_(new QWebEngineView(p
         !profile->urlSchemeHandler(scheme))
         profile->installUrlSchemeHandler(scheme, new ProgramSchemeHandler(profile));
     view_->setPage(page);
+    // The engine lets a script close only a window without history, and the
+    // browser always has some; so a page's window.close() is taken over
+    // before the page's own scripts run and handed to the program instead.
+    // The page reaches the program through a console message carrying a
+    // per-browser token, logged with the console function as it was then.
+    QWebEngineScript closer;
+    closer.setName(QStringLiteral("window-close"));
+    closer.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    closer.setWorldId(QWebEngineScript::MainWorld);
+    closer.setRunsOnSubFrames(false);
+    closer.setSourceCode(QStringLiteral("(function () {\n"
+                                        "  var log = console.log.bind(console);\n"
+                                        "  var token = '%1';\n"
+                                        "  window.close = function () { log(token); };\n"
+                                        "})();")
+                             .arg(closeMessage_));
+    page->scripts().insert(closer);
     // Pop-ups reach NewWindow2, where the program decides on them.
     page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
     // Loads are followed through their loading information, which names the
@@ -208,6 +239,15 @@ QString WebEngineBrowser::locationUrl() const {
 void WebEngineBrowser::pageClosing() {
     closing_ = true;
     ++loadSerial_;
+}
+
+void WebEngineBrowser::pageWantsClose() {
+    // Answered once the console callback has returned.
+    QTimer::singleShot(0, this, [this] {
+        if (closing_) return;
+        bool cancel = false;
+        emit windowClosing(&cancel);
+    });
 }
 
 void WebEngineBrowser::pageNavigating(const QUrl& url) {

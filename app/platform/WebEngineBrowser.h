@@ -62,6 +62,10 @@ public:
     void pageFollowsProgramLink(const QUrl& url, bool clicked);
     QWebEnginePage* pageWantsWindow();
     void pageClosing();
+    // A script of the page called window.close(): raises windowClosing.
+    void pageWantsClose();
+    // The console message by which the page's window.close() reaches us.
+    const QString& closeMessage() const { return closeMessage_; }
 
 private:
     void onLoadStarted();
@@ -69,6 +73,7 @@ private:
     void updateCommandState(bool force = false);
 
     QPointer<QWebEngineView> view_;
+    QString closeMessage_;
     QString home_;
     DocumentSnapshot snapshot_;
     int lastBack_ = -1, lastForward_ = -1;

@@ -20,8 +20,9 @@ QString siteFilter(const QString& column, const QStringList& sites) {
 }
 
 QString dateCondition(const QString& column, const ReportFilter& f) {
+    const ReportFilter days = wholeDays(f);
     return QStringLiteral("where  ((") + column + QStringLiteral(" between #") +
-           jetDateTime(f.from) + QStringLiteral("# And #") + jetDateTime(f.to) +
+           jetDateTime(days.from) + QStringLiteral("# And #") + jetDateTime(days.to) +
            QStringLiteral("#) ");
 }
 
@@ -34,11 +35,23 @@ QByteArray line(const QStringList& fields) {
     return fields.join(u'|').toUtf8() + "\r\n";
 }
 
-QString noBars(QString s) {
-    return s.replace(u'|', u':');
+// A page-detail field in a report line: "|" would split the record into
+// fields and a line break into lines, so each becomes ":" (a CR LF pair one
+// ":").
+QString oneLineField(QString s) {
+    s.replace(QStringLiteral("\r\n"), QStringLiteral(":"));
+    for (const QChar c : {u'|', u'\r', u'\n'}) s.replace(c, u':');
+    return s;
 }
 
 }  // namespace
+
+ReportFilter wholeDays(const ReportFilter& f) {
+    ReportFilter days = f;
+    days.from = QDateTime(f.from.date(), QTime(0, 0, 0));
+    days.to = QDateTime(f.to.date(), QTime(23, 59, 59));
+    return days;
+}
 
 QString changeRequestQuery(const ReportFilter& f) {
     const QString sql = QStringLiteral(
@@ -113,8 +126,9 @@ QByteArray changeLogHeader() {
 }
 
 QByteArray changeLogLine(const ChangeRequestRow& r) {
-    return line({reportDate(r.date), r.root, r.webPage, noBars(r.title), noBars(r.revisit),
-                 noBars(r.author), noBars(r.description), noBars(r.keywords)});
+    return line({reportDate(r.date), r.root, r.webPage, oneLineField(r.title),
+                 oneLineField(r.revisit), oneLineField(r.author), oneLineField(r.description),
+                 oneLineField(r.keywords)});
 }
 
 QString pageWithoutRoot(const QString& webPage, const QString& root) {

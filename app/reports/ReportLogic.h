@@ -26,8 +26,14 @@ enum class ReportType { ChangeRequests = 0, Submissions = 1 };
 inline constexpr const char* kChangeLogFile = "changelog.txt";
 inline constexpr const char* kSubmissionLogFile = "submissionlog.txt";
 
-// The queries. Dates are written as month/day/year literals in a fixed form,
-// whatever the user's locale; site texts are quoted with every " doubled.
+// The range widened to whole days: from the first moment of the start date to
+// the last second of the end date. Change requests are stored at midnight, so
+// the pickers' time of day must not cut the first or the last day short.
+ReportFilter wholeDays(const ReportFilter& f);
+
+// The queries, over whole days. Dates are written as month/day/year literals
+// in a fixed form, whatever the user's locale; site texts are quoted with
+// every " doubled.
 QString changeRequestQuery(const ReportFilter& f);
 QString submissionQuery(const ReportFilter& f);
 // The submission query with what each engine answered as two more columns,
@@ -50,8 +56,9 @@ struct ChangeRequestRow {
 };
 
 // The report file's header line and one line per row, each ended by CR LF,
-// in UTF-8. In the five page-detail fields "|" becomes ":"; the date, root
-// and page are written as they are.
+// in UTF-8. In the five page-detail fields "|", CR and LF become ":" (a CR LF
+// pair one ":"), so every record stays one line; the date, root and page are
+// written as they are.
 QByteArray changeLogHeader();
 QByteArray changeLogLine(const ChangeRequestRow& r);
 // The "Web Page" column: the page with every occurrence of its root removed

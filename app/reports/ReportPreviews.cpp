@@ -60,9 +60,12 @@ void ReportPreview::placeList(int top, int left, int width, int height) {
                        twipsToPixels(height));
 }
 
+void ReportPreview::startInQueryOrder() {
+    sortOrder_ = Qt::AscendingOrder;
+    list_->header()->setSortIndicatorShown(false);
+}
+
 void ReportPreview::sortByColumn(int column) {
-    sorted_ = true;
-    sortColumn_ = column;
     sortOrder_ = sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
     list_->header()->setSortIndicatorShown(true);
     list_->header()->setSortIndicator(column, sortOrder_);
@@ -84,6 +87,7 @@ frmChangeRequestPreview::frmChangeRequestPreview(Globals& g, Dialogs& dialogs,
 void frmChangeRequestPreview::populateChangeRequestPreview() {
     const bool ok = leaveOnError(*g_.errorLog, QStringLiteral("populateChangeRequestPreview"), [&] {
         list_->clear();
+        startInQueryOrder();
         const std::vector<ChangeRequestRow> rows = readChangeRequests(*g_.gDB, filter_());
         ReportFileWriter file(reportFile(), changeLogHeader());
         ctlRowporter_->setVisible(!rows.empty());
@@ -94,7 +98,6 @@ void frmChangeRequestPreview::populateChangeRequestPreview() {
             file.writeLine(changeLogLine(r));
         }
         file.close();
-        if (sorted_) list_->sortItems(sortColumn_, sortOrder_);
     });
     if (!ok)
         dialogs_.message(this,
@@ -141,6 +144,7 @@ frmSubmissionReport::frmSubmissionReport(Globals& g, ReportFilterSource filter,
 void frmSubmissionReport::populateSubmissionPreview() {
     leaveOnError(*g_.errorLog, QStringLiteral("populateSubmissionPreview"), [&] {
         list_->clear();
+        startInQueryOrder();
         const std::vector<SubmissionRow> rows = readSubmissions(*g_.gDB, filter_());
         ReportFileWriter file(reportFile(), submissionLogHeader());
         ctlRowporter_->setVisible(!rows.empty());
@@ -151,7 +155,6 @@ void frmSubmissionReport::populateSubmissionPreview() {
             file.writeLine(submissionLogLine(r));
         }
         file.close();
-        if (sorted_) list_->sortItems(sortColumn_, sortOrder_);
     });
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The two report windows: a list of the report's rows under the list export
 // control, sorted by a click on a column header. Populating a window runs its
-// report query with the report dialog's current values, refills the list and
-// rewrites the report file in the program folder.
+// report query with the report dialog's current values, refills the list in
+// query order and rewrites the report file in the program folder.
 
 #include <QDialog>
 #include <functional>
@@ -38,6 +38,9 @@ protected:
     virtual void layoutWindow(int innerWidth, int innerHeight) = 0;
     // Turns sorting on, toggles the order and sorts by the column's text.
     void sortByColumn(int column);
+    // Every population starts as a new window would: rows in query order,
+    // no sort indicator, and the first column click sorting descending.
+    void startInQueryOrder();
     void placeList(int top, int left, int width, int height);
     int twipsToPixels(int twips) const;
     int pixelsToTwips(int pixels) const;
@@ -47,8 +50,6 @@ protected:
     QTreeWidget* list_ = nullptr;
     listcaster::ctlRowporter* ctlRowporter_ = nullptr;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
-    bool sorted_ = false;
-    int sortColumn_ = 0;
     const char* fileName_;
 };
 

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "ReportPreviews.h"
@@ -160,12 +162,22 @@ ReportFilter frmSendReport::filter() const {
 }
 
 bool frmSendReport::eventFilter(QObject* watched, QEvent* e) {
-    // The end date may equal the start, never come before it.
-    if (watched == dtChangesTo_ && e->type() == QEvent::FocusOut &&
-        dtChangesFrom_->dateTime() > dtChangesTo_->dateTime()) {
-        s_.dialogs.message(this, QStringLiteral("Please select an End Date after the Start date."),
-                           kProductName);
-        dtChangesTo_->setFocus();
+    // The end date may equal the start, never come before it. Checked once,
+    // when the user leaves the end picker: opening its calendar, or the
+    // message box taking the focus, is not leaving it.
+    if (watched == dtChangesTo_ && e->type() == QEvent::FocusOut && !checkingEndDate_) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason &&
+            dtChangesFrom_->dateTime() > dtChangesTo_->dateTime()) {
+            checkingEndDate_ = true;
+            s_.dialogs.message(this,
+                               QStringLiteral("Please select an End Date after the Start date."),
+                               kProductName);
+            checkingEndDate_ = false;
+            // Back to the picker once the focus has finished moving on.
+            QTimer::singleShot(0, dtChangesTo_,
+                               [this] { dtChangesTo_->setFocus(Qt::OtherFocusReason); });
+        }
     }
     return QDialog::eventFilter(watched, e);
 }

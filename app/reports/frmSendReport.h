@@ -74,6 +74,7 @@ private:
     QPushButton* cmdSendChangeRequestReport_ = nullptr;
     frmChangeRequestPreview* changePreview_ = nullptr;
     frmSubmissionReport* submissionPreview_ = nullptr;
+    bool checkingEndDate_ = false;  // the end-date message is being shown
 };
 
 }  // namespace fd

@@ -497,11 +497,7 @@ void ConfigurationTab::restoreSettings() {
             if (!siteSelected()) noEntrySelected(QStringLiteral("cmbWebSiteGenericName"));
             UpdateWebSiteRootList(root, selectedWebSiteId());
         });
-        trap.step([&] {
-            lastRowIndustry_ = rs->field(QStringLiteral("Industry"));
-            restoredRow_ = true;
-            UpdateIndustryList(lastRowIndustry_);
-        });
+        trap.step([&] { UpdateIndustryList(rs->field(QStringLiteral("Industry"))); });
         rs->moveNext();
     }
     trap.step([&] {
@@ -521,10 +517,8 @@ void ConfigurationTab::finishLoad() {
         if (siteSelected()) UpdateWebSiteRootList(lastRowRoot_, selectedWebSiteId());
     });
     // The refill selects the root URL again, which shows the industry stored
-    // with it; the industry shown when the program closed is the one to keep.
-    trap.step([&] {
-        if (restoredRow_) UpdateIndustryList(lastRowIndustry_);
-    });
+    // with it: the root URL's own, not the settings row's (which "E&xit"
+    // leaves behind), so leaving the tab never writes a stale industry back.
     cmbWebSiteGenericName_->setEnabled(true);
     trap.step([&] {
         if (pages_) pages_->expandFirstNode();

@@ -85,8 +85,7 @@ private:
 
     SitesServices s_;
     PageListController* pages_ = nullptr;
-    QString lastRowName_, lastRowRoot_, lastRowIndustry_;
-    bool restoredRow_ = false;
+    QString lastRowName_, lastRowRoot_;
     bool validating_ = false;
 
     QComboBox* cmbWebSiteGenericName_ = nullptr;

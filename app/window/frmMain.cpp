@@ -130,6 +130,10 @@ QString frmMain::startPage() const {
     return root.isEmpty() ? g_.fileUrl(QStringLiteral("blank.html")) : root;
 }
 
+QString frmMain::homePage() const {
+    return rootSelected() ? rootUrl() : g_.fileUrl(QStringLiteral("blank.html"));
+}
+
 void frmMain::closeEvent(QCloseEvent* e) {
     unloadSaveSettings();
     e->accept();

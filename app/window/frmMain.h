@@ -28,6 +28,7 @@ class QMenu;
 class QAction;
 class QVBoxLayout;
 class QHBoxLayout;
+class QKeyEvent;
 class QMouseEvent;
 class QResizeEvent;
 class QRandomGenerator;
@@ -75,6 +76,9 @@ public:
 
     // The start page: the root URL, else the folder's blank.html.
     QString startPage() const;
+    // The browser's home page (View > Homepage): the root URL while one is
+    // selected, else the folder's blank.html.
+    QString homePage() const;
 
 signals:
     // Emitted once the window has finished closing (settings saved).
@@ -142,6 +146,8 @@ private:
     void ViewFavoritesInBrowser();
     void showAbout();
     void fraTabs_MouseDown(QMouseEvent* e);
+    // True when the key is the shortcut of an enabled item of the menus.
+    bool isMenuShortcut(const QKeyEvent* key) const;
     int twipsToPixels(int twips) const;
     int pixelsToTwips(int pixels) const;
     // --- start page: the getting-started links of blank.html (frmMain_startpage.cpp)

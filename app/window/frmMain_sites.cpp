@@ -153,8 +153,10 @@ QStringList frmMain::treePages() const {
 bool frmMain::selectedTreePage(QString* text) const {
     if (text) text->clear();
     if (!sites_) return false;
+    // The root node is a node like any other: its text (the root URL) is the
+    // page submitted, so the site's home page is recorded too.
     const QList<QTreeWidgetItem*> selected = sites_->tree->selectedItems();
-    if (selected.isEmpty() || sites_->tree->isRoot(selected.first())) return false;
+    if (selected.isEmpty()) return false;
     if (text) *text = selected.first()->text(0);
     return true;
 }

@@ -2,9 +2,12 @@
 // menus, the layout of the right side and the status bar, the about box and
 // the hidden gesture that writes the update server's page.
 #include <QAction>
+#include <QApplication>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QResizeEvent>
@@ -14,9 +17,10 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QUrl>
+#include <functional>
 
-#include "browser/BrowserLogic.h"
 #include "WindowLayout.h"
+#include "browser/BrowserLogic.h"
 #include "frmAbout.h"
 #include "frmMain.h"
 #include "update/UpdateScript.h"
@@ -28,6 +32,31 @@ namespace {
 // Shift held on the Configuration tab's frame, outside the square of this many
 // twips at the frame's top left corner.
 constexpr int kGestureCornerTwips = 1000;
+
+// A field claims the keys of its own editing bindings before shortcuts are
+// looked up (Ctrl+U erases a line edit, Ctrl+H is its Backspace). Within the
+// main window the menus' shortcuts come first, wherever the focus is: the
+// field is not asked, and the shortcut runs. Installed on the application,
+// it sees the question before any field does.
+class MenuShortcutsFirst : public QObject {
+public:
+    MenuShortcutsFirst(frmMain* window, std::function<bool(const QKeyEvent*)> isMenuShortcut)
+        : QObject(window), window_(window), isMenuShortcut_(std::move(isMenuShortcut)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() != QEvent::ShortcutOverride) return false;
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (!w || w->window() != window_ || !isMenuShortcut_(static_cast<QKeyEvent*>(e)))
+            return false;
+        e->ignore();
+        return true;
+    }
+
+private:
+    frmMain* window_;
+    std::function<bool(const QKeyEvent*)> isMenuShortcut_;
+};
 }  // namespace
 
 int frmMain::twipsToPixels(int twips) const {
@@ -61,7 +90,11 @@ void frmMain::setupWindow() {
     QAction* home = action(menuView_, "ViewHome", "&Homepage");
     home->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     connect(home, &QAction::triggered, this, [this] {
-        if (browser_) browser_->goHome();
+        if (!browser_) return;
+        // The platform keeps no browser home page, so the program names it
+        // each time: it follows the root URL selected at that moment.
+        browser_->setHomeUrl(homePage());
+        browser_->goHome();
     });
     connect(action(menuView_, "ViewFavorites", "&Favorites"), &QAction::triggered, this,
             &frmMain::ViewFavoritesInBrowser);
@@ -95,6 +128,8 @@ void frmMain::setupWindow() {
     connect(action(menuHelp_, "About", "&About"), &QAction::triggered, this, &frmMain::showAbout);
 
     fraTabs_[0]->installEventFilter(this);
+    qApp->installEventFilter(
+        new MenuShortcutsFirst(this, [this](const QKeyEvent* k) { return isMenuShortcut(k); }));
     connect(splitMain_, &QSplitter::splitterMoved, this, [this] { adjustfraRightSide(); });
     // The splitter starts with 3000 twips for the tree.
     splitMain_->setSizes({twipsToPixels(3000), qMax(1, width() - twipsToPixels(3000))});
@@ -133,6 +168,18 @@ void frmMain::fraTabs_MouseDown(QMouseEvent* e) {
                          kProductName, MsgButtons::Ok,
                          written ? MsgIcon::Information : MsgIcon::Exclamation);
     });
+}
+
+bool frmMain::isMenuShortcut(const QKeyEvent* key) const {
+    const QKeySequence pressed(key->keyCombination());
+    for (const QMenu* menu : menuBar()->findChildren<QMenu*>()) {
+        for (const QAction* a : menu->actions()) {
+            if (!a->isEnabled()) continue;
+            for (const QKeySequence& s : a->shortcuts())
+                if (s.matches(pressed) == QKeySequence::ExactMatch) return true;
+        }
+    }
+    return false;
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* e) {

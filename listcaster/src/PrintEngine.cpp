@@ -1,6 +1,7 @@
 #include "listcaster/PrintEngine.h"
 
 #include <QApplication>
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 
@@ -62,8 +63,80 @@ void PrintTextBlock(PrinterDevice& printer, const CText& block, int leftMargin, 
     printer.print(text, true);
 }
 
+namespace {
+// The lines of a text, whichever line breaks it uses.
+QStringList splitLines(const QString& text) {
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return t.split(QLatin1Char('\n'));
+}
+}  // namespace
+
+QString FitText(PrinterDevice& printer, const QString& text, double width, int maxLines) {
+    QStringList lines = splitLines(text);
+    bool cutBelow = false;
+    if (maxLines > 0 && lines.size() > maxLines) {
+        lines = lines.mid(0, maxLines);
+        cutBelow = true;
+    }
+    const QString ellipsis(QChar(0x2026));
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        QString& line = lines[n];
+        const bool last = n == lines.size() - 1;
+        if (!(cutBelow && last) && printer.textWidth(line) <= width) continue;
+        // The longest start of the line that fits with the ellipsis after it.
+        qsizetype lo = 0, hi = line.size();
+        if (cutBelow && last && printer.textWidth(line + ellipsis) <= width) lo = hi;
+        while (lo < hi) {
+            const qsizetype mid = (lo + hi + 1) / 2;
+            if (printer.textWidth(line.left(mid) + ellipsis) <= width)
+                lo = mid;
+            else
+                hi = mid - 1;
+        }
+        line = printer.textWidth(ellipsis) <= width ? line.left(lo) + ellipsis : QString();
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString WrapCaption(PrinterDevice& printer, const QString& caption, double width) {
+    QStringList lines = splitLines(caption);
+    // Each split makes a line shorter, so this ends; the bound is a guard.
+    for (int guard = 0; guard < 1000; ++guard) {
+        qsizetype widest = -1;
+        double most = width;
+        for (qsizetype n = 0; n < lines.size(); ++n) {
+            const double w = printer.textWidth(lines[n]);
+            if (w > most && lines[n].trimmed().contains(QLatin1Char(' '))) {
+                most = w;
+                widest = n;
+            }
+        }
+        if (widest < 0) break;
+        const QString line = lines[widest].trimmed();
+        const qsizetype blank = line.lastIndexOf(QLatin1Char(' '));
+        lines[widest] = line.left(blank).trimmed();
+        lines.insert(widest + 1, line.mid(blank + 1).trimmed());
+    }
+    return FitText(printer, lines.join(QLatin1Char('\n')), width);
+}
+
+namespace {
+// Left edge and width of visible column i at offset, clipped at the right
+// edge; a width of 0 or less means nothing of the column is on the page.
+struct Cell {
+    double left;
+    double width;
+};
+Cell cellAt(double left, int columnWidth, const ColumnFit& fit) {
+    const double w = columnWidth * fit.scale;
+    return {left, std::min(left + w, fit.rightEdge) - left};
+}
+}  // namespace
+
 void PrintColumnHeaders(PrinterDevice& printer, const ListViewSource& list, int leftMargin,
-                        double screenTwipsPerPixelY) {
+                        double screenTwipsPerPixelY, const ColumnFit& fit) {
     const double y0 = printer.currentY();
     const double h = printer.textHeight(QStringLiteral("A"));
     double offset = 0;
@@ -71,47 +144,53 @@ void PrintColumnHeaders(PrinterDevice& printer, const ListViewSource& list, int 
     for (int i = 1; i <= list.columnCount(); ++i) {
         const int width = list.columnWidthTwips(i);
         if (width <= 0) continue;
-        const double left = leftMargin + offset;
-        printer.drawBox(left, y0 + h, left + width, y0 + h, qRgb(0, 0, 0));
-        const QString caption = list.columnText(i);
+        const Cell cell = cellAt(leftMargin + offset, width, fit);
+        offset += width * fit.scale;
+        if (cell.width <= 0) continue;
+        printer.drawBox(cell.left, y0 + h, cell.left + cell.width, y0 + h, qRgb(0, 0, 0));
+        const QString caption = WrapCaption(printer, list.columnText(i), cell.width);
         printer.setCurrentX(
-            alignedX(list.columnAlignment(i), left, width, printer.textWidth(caption)));
+            alignedX(list.columnAlignment(i), cell.left, cell.width, printer.textWidth(caption)));
         printer.setCurrentY(y0);
         printer.print(caption, true);
         // Rows start below the tallest caption, so a caption with line breaks
         // is never overprinted.
         bottom = std::max(bottom, printer.currentY());
-        offset += width;
     }
     printer.setCurrentY(bottom + 2.0 * screenTwipsPerPixelY);
 }
 
 void PrintListRow(PrinterDevice& printer, int row, const ListViewSource& list, int leftMargin,
-                  bool inColor, bool mark) {
+                  bool inColor, bool mark, const ColumnFit& fit) {
     const FontSpec saved = printer.font();
     const QRgb savedColour = printer.foreColor();
     const double p = printer.twipsPerPixelY();
-    const double th = std::round(printer.textHeight(list.itemText(row)));
+    const QString own = list.itemText(row);
+    const double th = std::round(printer.textHeight(own));
     const double rh = std::round(th + 2.0 * p);
+    // The row is as high as its own text: no cell may have more lines.
+    const int lines = static_cast<int>(splitLines(own).size());
     const double y0 = printer.currentY();
     const bool marked = mark && list.isSelected(row);
     double offset = 0;
     for (int i = 1; i <= list.columnCount(); ++i) {
         const int width = list.columnWidthTwips(i);
         if (width <= 0) continue;
-        const double left = list.columnIndex(i) == 1 ? leftMargin : leftMargin + offset;
-        const QString text = list.cellText(row, i);
+        const Cell cell =
+            cellAt(list.columnIndex(i) == 1 ? leftMargin : leftMargin + offset, width, fit);
+        offset += width * fit.scale;
+        if (cell.width <= 0) continue;
         FontSpec f = saved;
         f.bold = list.cellBold(row, i) || marked;
         printer.setFont(f);
         QRgb colour = qRgb(0, 0, 0);
         if (inColor) colour = marked ? qRgb(0, 0, 255) : list.cellForeColor(row, i).rgb();
         printer.setForeColor(colour);
+        const QString text = FitText(printer, list.cellText(row, i), cell.width, lines);
         printer.setCurrentX(
-            alignedX(list.columnAlignment(i), left, width, printer.textWidth(text)));
+            alignedX(list.columnAlignment(i), cell.left, cell.width, printer.textWidth(text)));
         printer.setCurrentY(y0 + (rh - th) / 2.0);
         printer.print(text, true);
-        offset += width;
     }
     printer.setCurrentY(y0 + rh);
     printer.setFont(saved);
@@ -157,15 +236,32 @@ void CPrintListView::printFooter() {
                    std::lround(page_->RightMargin * kTwipsPerMillimetre));
 }
 
+double CPrintListView::ColumnsWidth(const ListViewSource& list) {
+    double total = 0;
+    for (int i = 1; i <= list.columnCount(); ++i) total += std::max(0, list.columnWidthTwips(i));
+    return total;
+}
+
 bool CPrintListView::PrintControl(bool inColor, bool mark) {
     printedItems_ = 0;
     const int left = std::lround(page_->LeftMargin * kTwipsPerMillimetre);
     const int right = std::lround(page_->RightMargin * kTwipsPerMillimetre);
     const double top = page_->TopMargin * kTwipsPerMillimetre;
     const double bottom = page_->BottomMargin * kTwipsPerMillimetre;
-    const FontSpec itemFont = fontItem_ ? *fontItem_ : list_.font();
+    FontSpec itemFont = fontItem_ ? *fontItem_ : list_.font();
+    FontSpec headerFont = headerFont_;
     try {
         ApplyPageSetup(printer_, *page_);
+        // Known once the paper and orientation are set.
+        ColumnFit fit;
+        fit.rightEdge = printer_.pageWidth() - right;
+        const double printable = fit.rightEdge - left;
+        const double columns = ColumnsWidth(list_);
+        if (FitToPageWidth && printable > 0 && columns > printable) {
+            fit.scale = printable / columns;
+            itemFont.size *= fit.scale;
+            headerFont.size *= fit.scale;
+        }
         printer_.print(QStringLiteral(" "), true);  // opens the document
 
         emit BeforeNewPage();
@@ -175,8 +271,8 @@ bool CPrintListView::PrintControl(bool inColor, bool mark) {
             PrintTextBlock(printer_, *title_, left, right);
             printer_.setCurrentY(printer_.currentY() + screenGap());
         }
-        ApplyPrinterFont(printer_, headerFont_);
-        PrintColumnHeaders(printer_, list_, left, screenTpp_);
+        ApplyPrinterFont(printer_, headerFont);
+        PrintColumnHeaders(printer_, list_, left, screenTpp_, fit);
         ApplyPrinterFont(printer_, itemFont);
 
         const double bottomLimit = bottom + (page_->Footer->Text.isEmpty() ? 0.0 : screenGap());
@@ -190,12 +286,12 @@ bool CPrintListView::PrintControl(bool inColor, bool mark) {
                 emit BeforeNewPage();
                 printer_.newPage();
                 printHeader();
-                ApplyPrinterFont(printer_, headerFont_);
+                ApplyPrinterFont(printer_, headerFont);
                 printer_.setCurrentY(top + (page_->Header->Text.isEmpty() ? 0.0 : screenGap()));
-                PrintColumnHeaders(printer_, list_, left, screenTpp_);
+                PrintColumnHeaders(printer_, list_, left, screenTpp_, fit);
                 ApplyPrinterFont(printer_, itemFont);
             }
-            PrintListRow(printer_, i, list_, left, inColor, mark);
+            PrintListRow(printer_, i, list_, left, inColor, mark, fit);
             ++printedItems_;
         }
         printFooter();

@@ -47,6 +47,16 @@ CPage& clsPrint::page() {
     return *page_;
 }
 
+bool clsPrint::columnsOverflowPage() {
+    // The page settings are not created here: until printing they follow
+    // the printer, whose paper and orientation the print dialog may change.
+    const CPage defaults(printer_);
+    const CPage& p = page_ ? *page_ : defaults;
+    const double printable =
+        printer_->pageWidth() - (p.LeftMargin + p.RightMargin) * kTwipsPerMillimetre;
+    return CPrintListView::ColumnsWidth(ListViewSource(list_)) > printable;
+}
+
 bool clsPrint::ShowPrintDialog(QWidget* parent) {
     auto* qt = dynamic_cast<QtPrinterDevice*>(printer_);
     return prompter().printSetup(parent, qt ? qt->qprinter() : nullptr);
@@ -104,6 +114,7 @@ bool clsPrint::PrintListView(QWidget* parent) {
 
     pageCounter_ = 0;
     engine.PrintOnlySelectedItems = OnlySelected;
+    engine.FitToPageWidth = FitToPageWidth;
     return engine.PrintControl(InColor, Mark);
 }
 

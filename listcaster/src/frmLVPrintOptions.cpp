@@ -119,6 +119,10 @@ frmLVPrintOptions::frmLVPrintOptions(QWidget* parent, PrinterDevice* printer)
     chkOnlySelected->setObjectName(QStringLiteral("chkOnlySelected"));
     lblSelectedItemCount = new QLabel(countText(0), Frame2);
     lblSelectedItemCount->setObjectName(QStringLiteral("lblSelectedItemCount"));
+    chkFitToPageWidth = new QCheckBox(QStringLiteral("Fit columns to page width"), Frame2);
+    chkFitToPageWidth->setObjectName(QStringLiteral("chkFitToPageWidth"));
+    chkFitToPageWidth->setToolTip(
+        QStringLiteral("Print the columns smaller when they are wider than the page."));
 
     Frame1 = new QGroupBox(QStringLiteral("Current printer"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -171,7 +175,8 @@ frmLVPrintOptions::frmLVPrintOptions(QWidget* parent, PrinterDevice* printer)
     options->addWidget(chkMark, 1, 0, 1, 2);
     options->addWidget(chkOnlySelected, 2, 0);
     options->addWidget(lblSelectedItemCount, 2, 1);
-    options->setRowStretch(3, 1);
+    options->addWidget(chkFitToPageWidth, 3, 0, 1, 2);
+    options->setRowStretch(4, 1);
 
     auto* printerForm = new QFormLayout;
     printerForm->addRow(Label1, lblPrinterDevice);
@@ -215,6 +220,9 @@ frmLVPrintOptions::frmLVPrintOptions(QWidget* parent, PrinterDevice* printer)
     connect(chkMark, &QCheckBox::toggled, this, [this](bool on) { print_.Mark = on; });
     connect(chkOnlySelected, &QCheckBox::toggled, this,
             [this](bool on) { print_.OnlySelected = on; });
+    connect(chkFitToPageWidth, &QCheckBox::toggled, this,
+            [this](bool on) { print_.FitToPageWidth = on; });
+    connect(chkFitToPageWidth, &QCheckBox::clicked, this, [this] { fitChosen_ = true; });
     connect(btnChangePrinter, &QPushButton::clicked, this, &frmLVPrintOptions::onChangePrinter);
     connect(btnPageSetup, &QPushButton::clicked, this,
             [this] { print_.ShowPageSetupDialog(this); });
@@ -277,7 +285,10 @@ void frmLVPrintOptions::readPrinter() {
 }
 
 void frmLVPrintOptions::onChangePrinter() {
-    if (print_.ShowPrintDialog(this)) readPrinter();
+    if (!print_.ShowPrintDialog(this)) return;
+    readPrinter();
+    // Another paper or orientation: the fit follows unless the user chose.
+    if (!fitChosen_) chkFitToPageWidth->setChecked(print_.columnsOverflowPage());
 }
 
 void frmLVPrintOptions::reject() {
@@ -291,6 +302,9 @@ bool frmLVPrintOptions::ShowDlg(QTreeWidget* list, const QString& title) {
     lblSelectedItemCount->setText(countText(ListViewSource(list).selectedCount()));
     onTabChanged(tabber->currentIndex());
     readPrinter();
+    // On when the columns would not fit across the page.
+    chkFitToPageWidth->setChecked(print_.columnsOverflowPage());
+    print_.FitToPageWidth = chkFitToPageWidth->isChecked();
 
     cancelled_ = true;
     exec();

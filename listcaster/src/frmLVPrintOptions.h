@@ -62,6 +62,8 @@ private:
     QCheckBox* chkInColor;
     QCheckBox* chkMark;
     QCheckBox* chkOnlySelected;
+    QCheckBox* chkFitToPageWidth;
+    bool fitChosen_ = false;  // the user set the fit box: keep their choice
     QLabel* lblSelectedItemCount;
     QGroupBox* Frame1;
     QLabel* Label1;

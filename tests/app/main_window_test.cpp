@@ -4,7 +4,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -123,9 +125,48 @@ TEST_F(MainWindow, BrowserMenuItemsGoToTheirPages) {
     EXPECT_EQ(lastNavigation(), kMakerHomePage);
     action("UpdateBrowser")->trigger();
     EXPECT_EQ(lastNavigation(), kBrowserDownloadUrl);
-    browser->home = "http://home.example/";
+    // Without a root URL the home page is the program's start page.
     action("ViewHome")->trigger();
-    EXPECT_EQ(lastNavigation(), "http://home.example/");
+    EXPECT_EQ(lastNavigation(), folder.globals().fileUrl("blank.html"));
+}
+
+// A field's own editing keys (Ctrl+U erases a line, Ctrl+H is Backspace)
+// never beat a menu shortcut of the window, typed wherever the focus is.
+TEST_F(MainWindow, MenuShortcutsWinOverTheFieldsKeyBindings) {
+    window().show();
+    QApplication::setActiveWindow(&window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    auto* address = window().findChild<QLineEdit*>("txtSubmitURL");
+    auto* site = window().findChild<QComboBox*>("cmbWebSiteGenericName");
+    ASSERT_TRUE(address && site && site->lineEdit());
+    dialogs.messages.clear();
+
+    address->setText("http://typed.example/page.html");
+    address->setFocus();
+    ASSERT_TRUE(address->hasFocus());
+    address->end(false);
+    QTest::keyClick(address, Qt::Key_U, Qt::ControlModifier);
+    EXPECT_EQ(address->text(), "http://typed.example/page.html");
+    // The catalogue update ran: it could not reach the test folder's closed
+    // port and said so.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dialogs.messages.empty(); }, 20000));
+
+    QTest::keyClick(address, Qt::Key_H, Qt::ControlModifier);
+    EXPECT_EQ(address->text(), "http://typed.example/page.html");
+    EXPECT_EQ(lastNavigation(), folder.globals().fileUrl("blank.html"));
+
+    site->lineEdit()->setText("Acme");
+    site->lineEdit()->setFocus();
+    QTest::keyClick(site->lineEdit(), Qt::Key_H, Qt::ControlModifier);
+    QTest::keyClick(site->lineEdit(), Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(site->lineEdit()->text(), "Acme");
+    // Ctrl+I ran the import, which wants a root URL first.
+    EXPECT_EQ(dialogs.lastText(),
+              "Please enter the root URL of this web site before importing a list.");
+
+    // Other keys still reach the field.
+    QTest::keyClick(site->lineEdit(), Qt::Key_Backspace);
+    EXPECT_EQ(site->lineEdit()->text(), "Acm");
 }
 
 TEST_F(MainWindow, FavoritesOpenTheFolderOnlyWhenThereIsOne) {

@@ -107,7 +107,7 @@ TEST(ParseDocumentSnapshot, anythingElseIsANonHtmlDocument) {
     EXPECT_EQ(d.elements[1].nodeName, QString());
 }
 
-TEST(GetWebPageInformation, readsOnlyTheFirstFourMetaElements) {
+TEST(GetWebPageInformation, readsTheNamedMetasWhereverTheyStandInTheHead) {
     struct Case {
         const char* what;
         DocumentSnapshot doc;
@@ -115,35 +115,46 @@ TEST(GetWebPageInformation, readsOnlyTheFirstFourMetaElements) {
         int metasRead;
     };
     const Case cases[] = {
-        {"content-type meta uses a slot; author is the fifth meta",
+        {"charset, viewport and http-equiv metas first: all four named ones still read",
          html("Page", {el("HTML"),
                        el("HEAD"),
+                       {QStringLiteral("META"), {}, {}},
+                       meta(QStringLiteral("viewport"), QStringLiteral("width=device-width")),
                        {QStringLiteral("META"), {}, QStringLiteral("text/html")},
                        meta(QStringLiteral("Description"), QStringLiteral("desc")),
                        el("TITLE"),
                        meta(QStringLiteral("robots"), QStringLiteral("all")),
                        meta(QStringLiteral("keywords"), QStringLiteral("k1,k2")),
+                       meta(QStringLiteral("revisit"), QStringLiteral("7 days")),
                        meta(QStringLiteral("author"), QStringLiteral("Ann")),
                        el("BODY")}),
-         {QStringLiteral("Page"), QStringLiteral("desc"), QStringLiteral("k1,k2"), {}, {}},
-         4},
+         {QStringLiteral("Page"), QStringLiteral("desc"), QStringLiteral("k1,k2"),
+          QStringLiteral("7 days"), QStringLiteral("Ann")},
+         8},
+        {"a meta in the body is not the page's: the head ends at the body",
+         html("B", {el("HEAD"), meta(QStringLiteral("author"), QStringLiteral("Head")), el("BODY"),
+                    el("DIV"), meta(QStringLiteral("author"), QStringLiteral("Body"))}),
+         {QStringLiteral("B"), {}, {}, {}, QStringLiteral("Head")},
+         1},
         {"exact names only: revisit-after is not read, REVISIT is",
          html("R", {meta(QStringLiteral("revisit-after"), QStringLiteral("7 days")),
                     meta(QStringLiteral("REVISIT"), QStringLiteral("14 days")),
                     meta(QStringLiteral("Author "), QStringLiteral("trailing blank"))}),
          {QStringLiteral("R"), {}, {}, QStringLiteral("14 days"), {}},
          3},
-        {"a name twice: the later value wins",
+        {"a name twice: the later value wins, also past the fourth meta",
          html("D", {meta(QStringLiteral("keywords"), QStringLiteral("first")),
                     meta(QStringLiteral("author"), QStringLiteral("A")),
+                    meta(QStringLiteral("viewport"), QStringLiteral("v")),
+                    meta(QStringLiteral("robots"), QStringLiteral("r")),
                     meta(QStringLiteral("Keywords"), QStringLiteral("second"))}),
          {QStringLiteral("D"), {}, QStringLiteral("second"), {}, QStringLiteral("A")},
-         3},
+         5},
         {"no meta elements: title only",
          html("Plain", {el("HTML"), el("HEAD"), el("TITLE"), el("BODY"), el("P")}),
          {QStringLiteral("Plain"), {}, {}, {}, {}},
          0},
-        {"node names in any case count as meta",
+        {"node names in any case count as meta (XHTML's are lower case)",
          html("x",
               {{QStringLiteral("meta"), QStringLiteral("description"), QStringLiteral("lower")}}),
          {QStringLiteral("x"), QStringLiteral("lower"), {}, {}, {}},

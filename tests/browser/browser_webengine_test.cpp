@@ -105,7 +105,11 @@ TEST_F(WebEngine, aLoadRaisesItsEventsInOrderAndFillsTheFields) {
     EXPECT_EQ(field("txtWebPageTitle"), QStringLiteral("Fixture Page"));
     EXPECT_EQ(field("txtPageDescription"), QStringLiteral("A page about widgets"));
     EXPECT_EQ(field("txtPageKeywords"), QStringLiteral("widgets, gadgets"));
-    EXPECT_EQ(field("txtPageAuthor"), QString()) << "the fifth meta is not read";
+    // Behind charset, viewport and http-equiv metas: every named one of the
+    // head is read, revisit-after is not, and a meta in the body is not the
+    // page's.
+    EXPECT_EQ(field("txtPageAuthor"), QStringLiteral("Ann Author"));
+    EXPECT_EQ(field("txtPageRevisit"), QString());
     EXPECT_EQ(field("txtSubmitURL"), url);
     EXPECT_EQ(field("txtCurrentURL"), server->url(QStringLiteral("meta.html")));
 
@@ -141,10 +145,41 @@ TEST_F(WebEngine, thirdPopUpAsksAndAfterYesPopUpsOpen) {
 }
 
 TEST_F(WebEngine, aPageClosingItsWindowLeavesTheBlankPage) {
+    // The engine itself refuses to close a window with history; the program
+    // always has some, as here.
+    ASSERT_TRUE(load([&] { window->navigate(server->url(QStringLiteral("other.html"))); }));
     ASSERT_TRUE(load([&] { window->navigate(server->url(QStringLiteral("close.html"))); }));
     EXPECT_TRUE(
         waitFor([&] { return browser->locationUrl().endsWith(QLatin1String("/blank.html")); }));
+    EXPECT_EQ(QUrl(browser->locationUrl()).toLocalFile(),
+              folder.file(QStringLiteral("blank.html")));
     EXPECT_TRUE(window->isVisible());
+}
+
+// View > Homepage by its shortcut, typed in the address bar (where Ctrl+H
+// would otherwise be Backspace): the start page, then the selected root URL.
+TEST_F(WebEngine, homepageShortcutLoadsTheStartPageOrTheSelectedRootUrl) {
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto* address = window->findChild<QLineEdit*>(QStringLiteral("txtSubmitURL"));
+    address->setText(QStringLiteral("typed"));
+    address->setFocus();
+    ASSERT_TRUE(load([&] { QTest::keyClick(address, Qt::Key_H, Qt::ControlModifier); }));
+    EXPECT_EQ(QUrl(browser->locationUrl()).toLocalFile(),
+              folder.file(QStringLiteral("blank.html")));
+
+    // A site with its root URL, made on the Configuration tab.
+    const QString root = server->url(QString());
+    auto* site = window->findChild<QComboBox*>(QStringLiteral("cmbWebSiteGenericName"));
+    auto* rootBox = window->findChild<QComboBox*>(QStringLiteral("cmbWebSiteRoot"));
+    QTest::keyClicks(site->lineEdit(), QStringLiteral("Local"));
+    window->findChild<QPushButton*>(QStringLiteral("cmdAddSite"))->click();
+    QTest::keyClicks(rootBox->lineEdit(), root);
+    window->findChild<QPushButton*>(QStringLiteral("cmdAddURL"))->click();
+    ASSERT_TRUE(window->rootSelected());
+    address->setFocus();
+    ASSERT_TRUE(load([&] { QTest::keyClick(address, Qt::Key_H, Qt::ControlModifier); }));
+    EXPECT_EQ(browser->locationUrl(), root);
 }
 
 TEST_F(WebEngine, navigatePostSendsTheBodyAndHeaders) {
@@ -167,6 +202,16 @@ TEST_F(WebEngine, aDocumentThatIsNotHtmlIsLoggedAndLeavesTheFieldsEmpty) {
     EXPECT_FALSE(browser->document().isHtml);
     EXPECT_EQ(field("txtPageDescription"), QString());
     EXPECT_TRUE(folder.errorLog().contains(QStringLiteral(",getWebPageInformation,")));
+}
+
+TEST_F(WebEngine, anXhtmlPageIsReadLikeHtml) {
+    ASSERT_TRUE(load([&] { window->navigate(server->url(QStringLiteral("page.xhtml"))); }));
+    EXPECT_TRUE(browser->document().isHtml);
+    EXPECT_EQ(field("txtWebPageTitle"), QStringLiteral("XHTML Page"));
+    EXPECT_EQ(field("txtPageDescription"), QStringLiteral("Served as application/xhtml+xml"));
+    EXPECT_EQ(field("txtPageKeywords"), QStringLiteral("xhtml, xml"));
+    EXPECT_EQ(field("txtPageAuthor"), QStringLiteral("Xavier"));
+    EXPECT_FALSE(folder.errorLog().contains(QStringLiteral("getWebPageInformation")));
 }
 
 TEST_F(WebEngine, printsToPdfAndSavesAsHtml) {

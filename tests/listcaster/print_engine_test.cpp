@@ -315,3 +315,94 @@ TEST(PrintEngine, printerFailure_abortsBeepsAndReportsWithNothingAfterTheAbort) 
     EXPECT_EQ(e.prompts.messages[0].icon, MessageIcon::Warning);
     EXPECT_EQ(e.prompts.messages[0].text, QStringLiteral("482 Printer error"));
 }
+
+namespace {
+// Checks that every printed text of the page lies between from and to
+// (twips), measured as the recording printer measures: size x 10 a character.
+void expectInside(const RecordingPrinter& p, double from, double to) {
+    for (const auto& o : p.texts()) {
+        qsizetype longest = 0;
+        for (const QString& l : o.text.split(QLatin1Char('\n')))
+            longest = std::max(longest, l.size());
+        EXPECT_GE(o.x, from - 1e-6) << o.text.toStdString();
+        EXPECT_LE(o.x + longest * o.font.size * 10.0, to + 1e-6) << o.text.toStdString();
+    }
+}
+}  // namespace
+
+// A cell never paints outside its column: a line too wide is cut with an
+// ellipsis, a cell has no more lines than its row, a caption wraps at its
+// blanks first.
+TEST(PrintEngine, longCellsAndCaptionsStayInsideTheirColumns) {
+    // 10 pt: 100 twips a character; 40 px columns are 600 twips, six characters.
+    auto list = makeList({"Name", "Root Web Site", "Notes"}, {40, 40, 40},
+                         {{{"short", "http://example.com/a/long/page.html", "two\nlines"}},
+                          {{"six ch", "fits", "toolongword"}}});
+    Engine e(std::move(list));
+    ASSERT_TRUE(e.print());
+    const ListViewSource src(e.list.get());
+    const int w = src.columnWidthTwips(1);
+    ASSERT_EQ(w, 600);
+    const double left = std::lround(15 * 56.7);
+    const QString dots(QChar(0x2026));
+    for (int c = 0; c < 3; ++c) {
+        for (const auto& o : e.printer.texts()) {
+            if (o.x < left + c * w || o.x >= left + (c + 1) * w) continue;
+            qsizetype longest = 0;
+            for (const QString& l : o.text.split(QLatin1Char('\n')))
+                longest = std::max(longest, l.size());
+            EXPECT_LE(o.x + longest * 100.0, left + (c + 1) * w) << o.text.toStdString();
+        }
+    }
+    EXPECT_TRUE(e.printer.find("Root\nWeb\nSite"));
+    EXPECT_TRUE(e.printer.find("http:" + dots));
+    EXPECT_TRUE(e.printer.find("two" + dots)) << "one line in a one-line row";
+    EXPECT_TRUE(e.printer.find("six ch"));
+    EXPECT_TRUE(e.printer.find("toolo" + dots));
+    // Rows start below the three-line caption.
+    const double captionY = e.printer.find("Name")->y;
+    EXPECT_DOUBLE_EQ(e.printer.find("short")->y, captionY + 600 + 2 * kScreenTpp);
+}
+
+// Ten columns of 1500 twips on A4 portrait (10204 twips between the
+// margins): fitted, every column prints, scaled with its font; not fitted,
+// what passes the right margin is cut there.
+TEST(PrintEngine, fitToPageWidth_scalesWideListsDownElseCutsAtTheMargin) {
+    auto tenColumns = [] {
+        QStringList captions, cells;
+        for (int c = 1; c <= 10; ++c) {
+            captions << QStringLiteral("C%1").arg(c);
+            cells << QStringLiteral("v%1").arg(c);
+        }
+        return makeList(captions, QList<int>(10, 100), {{cells}});
+    };
+    const double left = std::lround(15 * 56.7), right = 11906 - left;
+
+    Engine fitted(tenColumns());
+    fitted.engine->FitToPageWidth = true;
+    ASSERT_TRUE(fitted.print());
+    const double scale = (right - left) / 15000.0;
+    for (int c = 1; c <= 10; ++c) {
+        const auto* caption = fitted.printer.find(QStringLiteral("C%1").arg(c));
+        const auto* cell = fitted.printer.find(QStringLiteral("v%1").arg(c));
+        ASSERT_TRUE(caption && cell) << c;
+        EXPECT_NEAR(cell->x, left + (c - 1) * 1500 * scale, 1e-6) << c;
+        EXPECT_NEAR(cell->font.size, 10 * scale, 1e-9) << c;
+    }
+    expectInside(fitted.printer, left, right);
+
+    Engine cut(tenColumns());
+    ASSERT_TRUE(cut.print());
+    // Column 7 starts at 9851 and is cut at 11055; 8 to 10 lie beyond.
+    EXPECT_TRUE(cut.printer.find("C7"));
+    EXPECT_TRUE(cut.printer.find("v7"));
+    EXPECT_FALSE(cut.printer.find("C8"));
+    EXPECT_FALSE(cut.printer.find("v10"));
+    expectInside(cut.printer, left, right);
+
+    // A list that fits is not scaled.
+    Engine narrow(threeColumns(1));
+    narrow.engine->FitToPageWidth = true;
+    ASSERT_TRUE(narrow.print());
+    EXPECT_EQ(narrow.printer.find("row1")->font.size, 10);
+}

@@ -237,3 +237,37 @@ TEST(PrintDialog, failedPrintShowsNoSuccessMessage) {
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Warning);
     EXPECT_EQ(prompts.beeps, 1);
 }
+
+// "Fit columns to page width" is on when the list's columns are wider than
+// the page between its margins, off otherwise, and what it says is printed.
+TEST(PrintDialog, fitColumnsIsOnWhenTheColumnsOverflowThePage) {
+    FakePrompter prompts;
+    FakePrompter::Scope scope(prompts);
+    struct Case {
+        QList<int> widths;  // pixels: 15 twips each here
+        bool overflow;
+    } cases[] = {{QList<int>(10, 100), true}, {{100, 100}, false}};
+    for (const Case& c : cases) {
+        QStringList captions, cells;
+        for (int i = 0; i < c.widths.size(); ++i) {
+            captions << QStringLiteral("C%1").arg(i + 1);
+            cells << QStringLiteral("v%1").arg(i + 1);
+        }
+        auto list = makeList(captions, c.widths, {{cells}});
+        RecordingPrinter printer;
+        frmLVPrintOptions dlg(nullptr, &printer);
+        bool shown = false;
+        QTimer::singleShot(0, &dlg, [&] {
+            auto* fit = child<QCheckBox>(dlg, "chkFitToPageWidth");
+            EXPECT_EQ(fit->text(), QStringLiteral("Fit columns to page width"));
+            EXPECT_EQ(fit->isChecked(), c.overflow);
+            shown = true;
+            child<QPushButton>(dlg, "btnPrint")->click();
+        });
+        EXPECT_TRUE(dlg.ShowDlg(list.get(), QString()));
+        ASSERT_TRUE(shown);
+        const QString last = QStringLiteral("v%1").arg(c.widths.size());
+        ASSERT_TRUE(printer.find(last)) << "every column printed";
+        EXPECT_EQ(printer.find(last)->font.size < 10, c.overflow);
+    }
+}

@@ -97,3 +97,69 @@ TEST(PrintPdf, noPrinterAndNoFileChosen_printsNothing) {
     EXPECT_EQ(prompts.printSetups, 1);
     EXPECT_TRUE(prompts.messages.empty());
 }
+
+namespace {
+// The words of a PDF with their boxes (points), from pdftotext -bbox.
+struct Word {
+    QString text;
+    double xMin, xMax;
+};
+std::vector<Word> pdfWords(const QString& pdf) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    EXPECT_TRUE(p.waitForFinished(60000));
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"[\\d.]+\" xMax=\"([\\d.]+)\" "
+                       "yMax=\"[\\d.]+\">([^<]*)</word>"));
+    std::vector<Word> words;
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        words.push_back({m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()});
+    }
+    return words;
+}
+}  // namespace
+
+// The change report's eight columns, wider than A4 portrait, with long cells:
+// fitted to the page width every column prints, long cells end in an
+// ellipsis inside their columns, and nothing passes the right margin.
+TEST(PrintPdf, wideListFittedToThePage_printsEveryColumnInsideTheMargins) {
+    FakePrompter prompts;
+    FakePrompter::Scope scope(prompts);
+    QTemporaryDir dir;
+    const QStringList captions = {"Date",        "Root Web Site", "Web Page", "Page Title",
+                                  "Description", "Keywords",      "Revisit",  "Author"};
+    std::vector<ListRow> rows;
+    for (int i = 1; i <= 30; ++i)
+        rows.push_back({{QStringLiteral("12/%1/2026").arg(i % 28 + 1), "http://www.example.com",
+                         QStringLiteral("/products/category/item-%1/details.html").arg(i),
+                         "A page title long enough to need more room than its column has",
+                         "A description that goes on and on about the page and its products",
+                         "keywords, more keywords, even more keywords", "7 days",
+                         QStringLiteral("Author%1").arg(i)}});
+    auto list = makeList(captions, {80, 160, 160, 120, 160, 120, 80, 80}, rows);
+
+    for (const bool fit : {true, false}) {
+        const QString pdf = dir.filePath(fit ? "fitted.pdf" : "cut.pdf");
+        QtPrinterDevice device(pdf);
+        clsPrint print(&device);
+        print.setListView(list.get());
+        print.Title().Text = QStringLiteral("Change requests");
+        print.FitToPageWidth = fit;
+        EXPECT_TRUE(print.columnsOverflowPage());
+        ASSERT_TRUE(print.PrintListView());
+
+        const QString text = pdfPages(pdf).join(QLatin1Char('\n'));
+        EXPECT_EQ(text.contains(QStringLiteral("Author30")), fit);
+        for (const QString& c : {QStringLiteral("Date"), QStringLiteral("Revisit")})
+            EXPECT_EQ(text.contains(c), fit || c == QStringLiteral("Date")) << c.toStdString();
+        EXPECT_TRUE(text.contains(QChar(0x2026))) << "long cells end in an ellipsis";
+        // A4 is 595.3 points wide; the right margin is 15 mm (42.5 points).
+        const double rightMargin = 595.3 - 15 * 72 / 25.4;
+        for (const Word& w : pdfWords(pdf))
+            EXPECT_LE(w.xMax, rightMargin + 0.5)
+                << w.text.toStdString() << (fit ? " fitted" : " cut");
+    }
+    EXPECT_TRUE(prompts.messages.empty());
+}

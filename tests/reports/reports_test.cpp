@@ -5,6 +5,7 @@
 #include <listcaster/ctlRowporter.h>
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QDir>
@@ -12,7 +13,12 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "listcaster/RecordingPrinter.h"
@@ -57,12 +63,16 @@ protected:
         change("2026-03-02 00:00:00", kRootA, kRootA + "/about.html", "About|Us");
         change("2026-03-05 00:00:00", kRootB, "http://elsewhere.example/x.html", "Other");
         change("2026-04-20 00:00:00", kRootA, kRootA + "/late.html", "Late");
-        dialog = std::make_unique<frmSendReport>(ReportServices{
-            folder.globals(), dialogs, QStringLiteral("boss@a.example"),
-            [this]() -> InetTransfer* { return &transfer; },
-            [this]() -> PrinterDevice* { return &printer; }, QStringLiteral("AB12")});
+        dialog = openDialog(dialogs);
         setRange(QDateTime(QDate(2026, 3, 1), QTime(0, 0)),
                  QDateTime(QDate(2026, 3, 31), QTime(23, 0)));
+    }
+    // A new report dialog, as "Create Reports" opens it.
+    std::unique_ptr<frmSendReport> openDialog(Dialogs& with) {
+        return std::make_unique<frmSendReport>(ReportServices{
+            folder.globals(), with, QStringLiteral("boss@a.example"),
+            [this]() -> InetTransfer* { return &transfer; },
+            [this]() -> PrinterDevice* { return &printer; }, QStringLiteral("AB12")});
     }
     template <typename T>
     T* child(const char* name) {
@@ -98,8 +108,9 @@ TEST(ReportQueries, SiteFilterIsOptionalAndQuotesTheSites) {
     ReportFilter f{QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)),
                    QDateTime(QDate(2026, 12, 8), QTime(0, 0)),
                    {}};
+    // Whole days, whatever the pickers' time of day.
     EXPECT_TRUE(changeRequestQuery(f).endsWith(
-        "where  ((SubmissionDate between #12/7/2026 14:05:09# And #12/8/2026 0:00:00#) ) order "
+        "where  ((SubmissionDate between #12/7/2026 0:00:00# And #12/8/2026 23:59:59#) ) order "
         "by SubmissionDate"));
     f.sites = {QStringLiteral("http://x"), QStringLiteral("http://\"q\"")};
     EXPECT_TRUE(changeRequestQuery(f).endsWith(
@@ -108,6 +119,20 @@ TEST(ReportQueries, SiteFilterIsOptionalAndQuotesTheSites) {
     EXPECT_TRUE(submissionQuery(f).endsWith(
         "OR WebSiteBaseURL=\"http://\"\"q\"\"\" ))order by Submissions.SubmitDate, "
         "SearchEngines.SearchEngineName"));
+}
+
+TEST(ReportFiles, LineBreaksInADetailFieldKeepTheRecordOnOneLine) {
+    const ChangeRequestRow r{QDateTime(QDate(2026, 3, 2), QTime(0, 0)),
+                             "http://a.example",
+                             "http://a.example/p.html",
+                             "Two\r\nlines",
+                             "7\rdays",
+                             "Ann\nLee",
+                             "a|b\n",
+                             "k1,\r\n\r\nk2"};
+    EXPECT_EQ(changeLogLine(r),
+              "03/02/26|http://a.example|http://a.example/p.html|Two:lines|7:days|Ann:Lee|a:b:|"
+              "k1,::k2\r\n");
 }
 
 TEST(ReportLayout, ColumnWidthsFollowTheAverageAboveNineHundred) {
@@ -190,6 +215,106 @@ TEST_F(Reports, ColumnClicksToggleTheOrderWhicheverColumn) {
     EXPECT_EQ(firstTitle(), "About|Us");
     emit list->header()->sectionClicked(1);  // another column: descending again
     EXPECT_EQ(row(list, 0)[1], kRootB);
+}
+
+// Requests are stored at midnight; the default range (the last 30 days up to
+// now, with the time of day) still holds its first and its last day whole.
+TEST_F(Reports, DefaultRangeHoldsItsFirstAndLastDayWhole) {
+    const QDate today = QDate::currentDate();
+    const QString root = QStringLiteral("http://days.example");
+    for (const auto& [day, time] :
+         {std::pair{today.addDays(-31), "23:59:59"}, std::pair{today.addDays(-30), "00:00:00"},
+          std::pair{today, "00:00:00"}})
+        folder.exec(QStringLiteral("INSERT INTO WebPageUpdateRequests (SubmissionDate, WebSiteID, "
+                                   "RootWebSite, WebPage, PageTitle) VALUES ('%1 %2', 1, '%3', "
+                                   "'%3/p.html', '%1')")
+                        .arg(day.toString(Qt::ISODate), QString::fromLatin1(time), root));
+    dialog = openDialog(dialogs);
+    selectSite(root);
+    auto* preview = dialog->changeRequestPreview();
+    preview->populateChangeRequestPreview();
+    ASSERT_EQ(preview->list()->topLevelItemCount(), 2);
+    EXPECT_EQ(preview->list()->topLevelItem(0)->text(3), today.addDays(-30).toString(Qt::ISODate));
+    EXPECT_EQ(preview->list()->topLevelItem(1)->text(3), today.toString(Qt::ISODate));
+}
+
+// "View Report" twice in one dialog: the second preview starts in query
+// order, without a sort mark, as a new window would.
+TEST_F(Reports, AReopenedPreviewStartsInQueryOrder) {
+    QStringList firstTitles;
+    QList<bool> marked;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        auto* p = qobject_cast<frmChangeRequestPreview*>(QApplication::activeModalWidget());
+        if (!p || !p->isVisible()) return;
+        QTreeWidget* list = p->list();
+        QHeaderView* header = list->header();
+        firstTitles << list->topLevelItem(0)->text(3);
+        marked << header->isSortIndicatorShown();
+        // A real click on "Page Title": descending first.
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(3) + 10, header->height() / 2));
+        firstTitles << list->topLevelItem(0)->text(3);
+        p->reject();
+    });
+    watcher.start(20);
+    for (int i = 0; i < 2; ++i) child<QPushButton>("cmdPreviewReport")->click();
+    EXPECT_EQ(firstTitles, QStringList({"About|Us", "Other", "About|Us", "Other"}));
+    EXPECT_EQ(marked, QList<bool>({false, false}));
+}
+
+// The end picker's calendar opens without any message, so a wrong end date
+// can be mended there; leaving the picker checks once, with one message.
+TEST_F(Reports, EndPickerCalendarOpensFreelyAndLeavingItChecksOnce) {
+    QtDialogs real;
+    dialog = openDialog(real);
+    dialog->show();
+    QApplication::setActiveWindow(dialog.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    auto* to = child<QDateTimeEdit>("dtChangesTo");
+    const QDateTime day(QDate(2026, 3, 10), QTime(12, 0));
+    setRange(day, day.addDays(-1));
+
+    QStringList boxes;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxes << box->text();
+            box->accept();
+        }
+    });
+    closer.start(20);
+
+    to->setFocus();
+    QStyleOptionComboBox arrow;
+    arrow.initFrom(to);
+    arrow.editable = true;
+    arrow.subControls = QStyle::SC_All;
+    const QRect r =
+        to->style()->subControlRect(QStyle::CC_ComboBox, &arrow, QStyle::SC_ComboBoxArrow, to);
+    QTest::mouseClick(to, Qt::LeftButton, {}, r.center());
+    QCalendarWidget* calendar = to->calendarWidget();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return calendar->isVisible(); }, 5000));
+    QTest::qWait(200);
+    EXPECT_TRUE(boxes.isEmpty());
+    // Two days on in the calendar, taken with Enter: after the start now.
+    QWidget* keys = QApplication::focusWidget();
+    ASSERT_TRUE(keys);
+    QTest::keyClick(keys, Qt::Key_Right);
+    QTest::keyClick(keys, Qt::Key_Right);
+    QTest::keyClick(keys, Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !calendar->isVisible(); }, 5000));
+    EXPECT_EQ(to->date(), day.date().addDays(1));
+    EXPECT_TRUE(boxes.isEmpty());
+
+    // Before the start again, and Tab away (Tab first walks the picker's
+    // day, month and year): one message, the focus kept.
+    to->setDate(day.date().addDays(-2));
+    to->setFocus();
+    for (int i = 0; i < 4 && boxes.isEmpty(); ++i) QTest::keyClick(to, Qt::Key_Tab);
+    QTest::qWait(300);
+    EXPECT_EQ(boxes, QStringList({"Please select an End Date after the Start date."}));
+    EXPECT_EQ(dialog->focusWidget(), to);
 }
 
 TEST_F(Reports, EndDateBeforeStartIsRefusedWhenTheEndPickerLosesFocus) {

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QUrl>
@@ -150,8 +151,15 @@ TEST_F(MainWindowSites, exit_savesDetailsAndListButNotTheSettingsRow) {
               QFileInfo(saved).absoluteFilePath());
     stop();
 
+    // The start shows the root URL's own industry, not the settings row's
+    // older one, so merely switching tabs stores nothing stale.
     start();
     EXPECT_EQ(tree()->pages().last(), QStringLiteral("new.htm"));
+    EXPECT_EQ(window->industry(), QStringLiteral("Software"));
+    auto* tabBar = find<QTabWidget>("tabTasks")->tabBar();
+    QTest::mouseClick(tabBar, Qt::LeftButton, {}, tabBar->tabRect(1).center());
+    EXPECT_EQ(find<QTabWidget>("tabTasks")->currentIndex(), 1);
+    EXPECT_EQ(rootRow("Industry"), QStringLiteral("Software"));
 }
 
 // Named by position and name, the second entry "12 Oaks" and the twelfth
@@ -199,15 +207,16 @@ TEST_F(MainWindowSites, everySiteKeepsItsOwnListFile) {
     EXPECT_TRUE(QFile::exists(folder.file(ids[11] + "_2_Oaks.wsr")));
 }
 
-// The industry shown at close comes back even when the root URL's stored
-// details say otherwise (they were not saved before closing).
-TEST_F(MainWindowSites, closeWithUnsavedIndustry_restoresTheIndustryShown) {
+// An industry chosen but never saved for the root URL does not come back:
+// the start shows what the root URL holds.
+TEST_F(MainWindowSites, closeWithUnsavedIndustry_startShowsTheRootUrlsIndustry) {
     createSite();
     find<QComboBox>("cmdIndustryList")->setCurrentText(QStringLiteral("Textiles"));
     close();
+    EXPECT_EQ(config("Industry"), QStringLiteral("Textiles"));
     EXPECT_EQ(rootRow("Industry"), QStringLiteral("Retail"));
     frmMain& w = start();
-    EXPECT_EQ(w.industry(), QStringLiteral("Textiles"));
+    EXPECT_EQ(w.industry(), QStringLiteral("Retail"));
 }
 
 TEST_F(MainWindowSites, leavingConfigurationTabAndSaveMenu_saveDetails) {

@@ -11,11 +11,11 @@
 #include <QTreeWidget>
 #include <memory>
 
-#include "window/frmMain.h"
 #include "submit/EngineListView.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"
+#include "window/frmMain.h"
 
 using namespace fd;
 using namespace fd::test;
@@ -116,4 +116,22 @@ TEST_F(MainWindowSubmit, treePageSubmittedToTwoEnginesIsRecordedOnce) {
     EXPECT_EQ(folder.scalar("SELECT s.WebSiteGenericName FROM Submissions u JOIN WebSites s ON "
                             "s.WebSiteID = u.WebSiteID LIMIT 1"),
               kSite);
+
+    // The root node is the site's home page: a double-click on an engine
+    // sends it and records it under the node's text.
+    click(tree, tree->topLevelItem(0));
+    EXPECT_EQ(find<QLineEdit>("txtSubmissionURL")->text(), kRoot);
+    find<QTabWidget>("tabTasks")->setCurrentIndex(3);
+    QTreeWidgetItem* bing = engines->findEntry(QStringLiteral("Bing"));
+    engines->scrollToItem(bing);
+    const QPoint at = engines->visualItemRect(bing).center();
+    QTest::mouseClick(engines->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(engines->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(browser->navigations.last(), "https://www.bing.com/indexnow?url=" + kRoot + "&key=");
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.lastText().toStdString();
+    EXPECT_EQ(count("Submissions"), "3");
+    EXPECT_EQ(folder.scalar("SELECT p.PageURL FROM Submissions u JOIN WebSitePages p ON "
+                            "p.WebSitePageID = u.WebSitePageID ORDER BY u.SubmissionID DESC "
+                            "LIMIT 1"),
+              kRoot);
 }

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <limits>
 #include <memory>
 
 #include "listcaster/Export.h"
@@ -46,6 +47,13 @@ public:
     std::shared_ptr<CText> Footer = std::make_shared<CText>();
 };
 
+// How the columns go across the page: every visible column's width is
+// multiplied by scale, and nothing is drawn right of rightEdge (twips).
+struct ColumnFit {
+    double scale = 1.0;
+    double rightEdge = std::numeric_limits<double>::infinity();
+};
+
 // The drawing operations the engine is built from; each works on one printer.
 namespace MPrintFunctions {
 LISTCASTER_EXPORT void ApplyPageSetup(PrinterDevice& printer, const CPage& page);
@@ -57,13 +65,27 @@ LISTCASTER_EXPORT void InsertPageNumber(const PrinterDevice& printer, QString& t
 LISTCASTER_EXPORT void PrintTextBlock(PrinterDevice& printer, const CText& block, int leftMargin,
                                       int rightMargin);
 // Prints the caption row, each caption with a rule of its column's width under
-// it; hidden columns take no room. Leaves the position two screen pixels below
-// the tallest caption.
+// it; hidden columns take no room. A caption wider than its column is wrapped
+// at its blanks, and a word still too wide is cut with an ellipsis. Leaves the
+// position two screen pixels below the tallest caption.
 LISTCASTER_EXPORT void PrintColumnHeaders(PrinterDevice& printer, const ListViewSource& list,
-                                          int leftMargin, double screenTwipsPerPixelY);
+                                          int leftMargin, double screenTwipsPerPixelY,
+                                          const ColumnFit& fit = {});
 // Prints row `row` (1-based) of the list at the current vertical position.
+// Every cell stays inside its column: a line too wide is cut with an
+// ellipsis, and a cell has no more lines than the row's own text.
 LISTCASTER_EXPORT void PrintListRow(PrinterDevice& printer, int row, const ListViewSource& list,
-                                    int leftMargin, bool inColor, bool mark);
+                                    int leftMargin, bool inColor, bool mark,
+                                    const ColumnFit& fit = {});
+// The text as it fits into width twips in the printer's current font: each
+// line too wide cut with an ellipsis ("" when not even that fits), and at
+// most maxLines lines (0: any number), the last kept one then ending with an
+// ellipsis.
+LISTCASTER_EXPORT QString FitText(PrinterDevice& printer, const QString& text, double width,
+                                  int maxLines = 0);
+// The caption wrapped into width twips: the widest line is split at its last
+// blank until every line fits or has no blank left; such a line is cut.
+LISTCASTER_EXPORT QString WrapCaption(PrinterDevice& printer, const QString& caption, double width);
 // True when a row of rowHeight twips still ends above pageHeight - bottomLimit.
 LISTCASTER_EXPORT bool RowFitsOnPage(const PrinterDevice& printer, double rowHeight,
                                      double bottomLimit);
@@ -91,6 +113,13 @@ public:
     void setFontItem(std::shared_ptr<FontSpec> font) { fontItem_ = std::move(font); }
 
     bool PrintOnlySelectedItems = false;
+    // When the visible columns are wider than the printable width (the page
+    // between its left and right margins), the captions and rows are scaled
+    // down to it, their fonts with them; otherwise what passes the right
+    // margin is cut there.
+    bool FitToPageWidth = false;
+    // The total width of the visible columns, twips.
+    static double ColumnsWidth(const ListViewSource& list);
     qint32 printedItems() const { return printedItems_; }
 
     // Screen twips per pixel (vertical) for the gaps the engine leaves; defaults

@@ -36,6 +36,12 @@ public:
     bool InColor = true;
     bool Mark = false;
     bool OnlySelected = false;
+    // Scale the captions and rows down to the printable width when the
+    // columns are wider than it.
+    bool FitToPageWidth = false;
+    // True when the list's visible columns are wider than the page between
+    // its margins, on the current printer's paper.
+    bool columnsOverflowPage();
     PrinterDevice& MyPrinter() { return *printer_; }
     // The page settings, kept for the life of this object.
     CPage& page();
