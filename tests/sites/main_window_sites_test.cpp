@@ -15,11 +15,11 @@
 #include <QUrl>
 #include <memory>
 
-#include "window/frmMain.h"
 #include "sites/SiteDirectoryTree.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"
+#include "window/frmMain.h"
 
 using namespace fd;
 using namespace fd::test;
