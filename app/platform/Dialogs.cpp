@@ -1,10 +1,55 @@
 #include "Dialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QStringList>
 
+#include "core/Globals.h"
+
 namespace fd {
+
+namespace {
+
+// The bar runs over 0..kSteps whatever the maximum, so counts beyond an int
+// fit.
+class DialogProgress : public Progress {
+public:
+    static constexpr int kSteps = 1000;
+    DialogProgress(QWidget* parent, const QString& text, qint64 maximum)
+        : dialog_(text, QStringLiteral("Cancel"), 0, kSteps, parent), maximum_(maximum) {
+        dialog_.setObjectName(QStringLiteral("dlgProgress"));
+        dialog_.setWindowTitle(kProductName);
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(500);
+        dialog_.setAutoReset(false);
+        dialog_.setAutoClose(false);
+        dialog_.setValue(0);
+    }
+    bool advance(qint64 value) override {
+        const int step =
+            maximum_ > 0 ? int(qBound<qint64>(0, value, maximum_) * kSteps / maximum_) : 0;
+        // A modal progress dialog handles pending events in setValue, which
+        // is where a click on Cancel arrives; a repeated value still does.
+        if (step == dialog_.value())
+            QCoreApplication::processEvents();
+        else
+            dialog_.setValue(step);
+        return !dialog_.wasCanceled();
+    }
+
+private:
+    QProgressDialog dialog_;
+    qint64 maximum_;
+};
+
+}  // namespace
+
+std::unique_ptr<Progress> QtDialogs::progress(QWidget* parent, const QString& text,
+                                              qint64 maximum) {
+    return std::make_unique<DialogProgress>(parent, text, maximum);
+}
 
 QStringList qtFilters(const QString& pipeFilter) {
     const QStringList parts = pipeFilter.split(u'|');

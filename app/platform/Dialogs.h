@@ -3,6 +3,7 @@
 // so tests can answer them and read what was shown.
 
 #include <QString>
+#include <memory>
 #include <optional>
 
 class QWidget;
@@ -28,6 +29,22 @@ struct FileDialogRequest {
     bool extensionFromFilter = false;
 };
 
+// A long piece of work shown with a bar and a Cancel button. The work calls
+// advance() now and then; it returns false once the user has cancelled, and
+// the work then stops and leaves the user's data as it was before it began.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    // value runs from 0 to the maximum the progress was opened with.
+    virtual bool advance(qint64 value) = 0;
+};
+
+// Shows nothing and never cancels: the progress of work without a window.
+class SilentProgress : public Progress {
+public:
+    bool advance(qint64) override { return true; }
+};
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -37,6 +54,12 @@ public:
     // nullopt when the user cancels.
     virtual std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& r) = 0;
     virtual std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& r) = 0;
+    // Progress of work that may take longer than a second, with text above
+    // the bar. The base shows nothing and never cancels.
+    virtual std::unique_ptr<Progress> progress(QWidget* /*parent*/, const QString& /*text*/,
+                                               qint64 /*maximum*/) {
+        return std::make_unique<SilentProgress>();
+    }
 };
 
 // The real dialogs: QMessageBox and QFileDialog.
@@ -46,6 +69,10 @@ public:
                       MsgButtons buttons, MsgIcon icon) override;
     std::optional<QString> openFile(QWidget* parent, const FileDialogRequest& r) override;
     std::optional<QString> saveFile(QWidget* parent, const FileDialogRequest& r) override;
+    // A window-modal progress dialog that appears once the work has run for
+    // half a second.
+    std::unique_ptr<Progress> progress(QWidget* parent, const QString& text,
+                                       qint64 maximum) override;
 };
 
 // "Text Files (*.txt)|*.txt|All (*.*)|*.*" -> "Text Files (*.txt);;All (*.*)".

@@ -78,21 +78,37 @@ bool looksBinary(const QByteArray& bytes) {
     return bytes.contains('\0');
 }
 
-QStringList splitPageList(const QString& text) {
+std::optional<QStringList> splitPageList(const QString& text, const ProgressFn& progress) {
+    // Progress is told after every stretch of this many characters.
+    constexpr qsizetype kStretch = 1 << 20;
     QStringList pages;
     const qsizetype n = text.size();
     const QChar* p = text.constData();
     qsizetype start = 0;
+    qsizetype nextReport = kStretch;
     for (qsizetype i = 0; i <= n; ++i) {
         if (i < n && p[i] != u'\r' && p[i] != u'\n') continue;
         if (i > start) pages.append(text.mid(start, i - start));
         if (i < n && p[i] == u'\r' && i + 1 < n && p[i + 1] == u'\n') ++i;
         start = i + 1;
+        if (progress && i >= nextReport) {
+            if (!progress(i, n)) return std::nullopt;
+            nextReport = i + kStretch;
+        }
     }
+    if (progress && !progress(n, n)) return std::nullopt;
     return pages;
 }
 
+QStringList splitPageList(const QString& text) {
+    return *splitPageList(text, nullptr);
+}
+
 QStringList readPageListFile(const QString& path) {
+    return *readPageListFile(path, nullptr);
+}
+
+std::optional<QStringList> readPageListFile(const QString& path, const ProgressFn& progress) {
     // Opened without waiting, so a FIFO cannot hold the window, and checked
     // on the open file: only a regular file is read (a device such as
     // /dev/zero would never end).
@@ -117,7 +133,7 @@ QStringList readPageListFile(const QString& path) {
         throw AppError(err::kInvalidProcedureCall,
                        QStringLiteral("Page list too large (%1 bytes): ").arg(st.st_size) + path,
                        kSource);
-    const QByteArray bytes = f.readAll();
+    QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
         throw AppError(
             err::kPermissionDenied,
@@ -126,7 +142,9 @@ QStringList readPageListFile(const QString& path) {
     if (looksBinary(bytes))
         throw AppError(err::kInvalidProcedureCall,
                        QStringLiteral("Not a page list (binary file): ") + path, kSource);
-    return splitPageList(decodePageList(bytes));
+    const QString text = decodePageList(bytes);
+    bytes = QByteArray();  // only the text is needed from here on
+    return splitPageList(text, progress);
 }
 
 QByteArray formatPageList(const QStringList& pages) {

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 namespace fd::sites {
 
@@ -33,13 +35,22 @@ constexpr qint64 kMaxPageListBytes = 256LL * 1024 * 1024;
 QString decodePageList(const QByteArray& bytes);
 // True when the bytes look like a binary file (they hold a NUL byte).
 bool looksBinary(const QByteArray& bytes);
+// Told how far a long piece of work has come (done of total); returning false
+// stops the work.
+using ProgressFn = std::function<bool(qint64 done, qint64 total)>;
+
 // Splits decoded text into pages: lines end at CR LF (or a lone LF or CR, as
 // files written elsewhere have); empty lines are skipped; every other line is
 // kept exactly, in file order, duplicates included.
 QStringList splitPageList(const QString& text);
+// The same, telling progress how many characters are done every so often;
+// nothing once progress says stop.
+std::optional<QStringList> splitPageList(const QString& text, const ProgressFn& progress);
 // Reads a page-list file whole. Throws AppError when it is missing,
 // unreadable, not a regular file (a FIFO, a device), too large or binary.
 QStringList readPageListFile(const QString& path);
+// The same with progress; nothing once progress says stop.
+std::optional<QStringList> readPageListFile(const QString& path, const ProgressFn& progress);
 
 // The file text: every page followed by CR LF, then one more CR LF. UTF-8.
 QByteArray formatPageList(const QStringList& pages);

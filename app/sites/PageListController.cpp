@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <utility>
 
 #include "ConfigurationTab.h"
 #include "PageList.h"
@@ -19,6 +20,17 @@
 namespace fd::sites {
 
 namespace {
+
+// The import's progress runs over this many steps: the first half reads the
+// file, the second builds the tree.
+constexpr qint64 kProgressSteps = 1000;
+
+// A part of one progress, from first over span steps, for one stage.
+ProgressFn progressPart(Progress& progress, qint64 first, qint64 span) {
+    return [&progress, first, span](qint64 done, qint64 total) {
+        return progress.advance(first + (total > 0 ? done * span / total : span));
+    };
+}
 
 [[noreturn]] void noSiteSelected() {
     throw AppError(381, QStringLiteral("Invalid property array index"),
@@ -104,18 +116,38 @@ void PageListController::getReportFile(const QString& fileName) {
                                QStringLiteral("CommonDialog"));
             file = *chosen;
         }
-        // Read first: a missing or unreadable file leaves the tree as it was.
-        const QStringList pages = readPageListFile(file);
-        tree_->setUpdatesEnabled(false);
-        tree_->resetToRoot(root);
+        if (deferring_) {
+            // The window is still loading: the list is imported once it shows.
+            deferredFile_ = file;
+            return;
+        }
+        // Read and build first: a missing or unreadable file, or a cancel,
+        // leaves the tree as it was.
+        const auto progress = s_.dialogs.progress(
+            s_.window,
+            QStringLiteral("Importing the page list %1 ...").arg(QFileInfo(file).fileName()),
+            kProgressSteps);
+        const std::optional<QStringList> pages =
+            readPageListFile(file, progressPart(*progress, 0, kProgressSteps / 2));
+        if (!pages) return;
+        if (!tree_->replacePages(root, *pages,
+                                 progressPart(*progress, kProgressSteps / 2, kProgressSteps / 2)))
+            return;
         config_->setLastReport(file);
-        tree_->addPages(pages);
-        tree_->expandItem(tree_->rootNode());
-        tree_->setUpdatesEnabled(true);
         if (!config_->siteSelected()) noSiteSelected();
         s_.db().fnSQL_NoRS(updateLastListFileSql(config_->selectedWebSiteId(), file));
     });
-    tree_->setUpdatesEnabled(true);
+}
+
+void PageListController::deferImports() {
+    deferring_ = true;
+    deferredFile_.clear();
+}
+
+void PageListController::importDeferred() {
+    deferring_ = false;
+    const QString file = std::exchange(deferredFile_, QString());
+    if (!file.isEmpty()) getReportFile(file);
 }
 
 QString PageListController::listFilePath() const {
@@ -135,6 +167,7 @@ void PageListController::savePageList() {
 // --- the tree ------------------------------------------------------------
 
 void PageListController::cmdClearFilesList_Click() {
+    deferredFile_.clear();  // a list still to import would refill it
     ResumeTrap trap(s_.log(), QStringLiteral("cmdClearFilesList_Click"));
     trap.step([&] {
         const QString root = rootText();

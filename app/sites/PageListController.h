@@ -34,9 +34,15 @@ public:
     void acceptFileDrops(QWidget* target);
 
     // Imports a page-list file into the tree; asks for one when the name is
-    // empty. Failures are logged; the tree is left as it was unless the file
-    // was read.
+    // empty. A long list shows its progress and can be cancelled. Failures
+    // are logged; the tree is left as it was unless the file was read whole.
     void getReportFile(const QString& fileName = QString());
+    // While the main window loads: a list to import is only noted (the last
+    // one noted wins; clearing the tree drops it), so the window shows before
+    // a long list is read.
+    void deferImports();
+    // Imports the list noted while deferring, and imports at once again.
+    void importDeferred();
     // Writes the tree to the site's list file and remembers it in the site's
     // row. Throws AppError on failure (the caller's trap logs it).
     void savePageList();
@@ -82,6 +88,8 @@ private:
     QLineEdit* address_ = nullptr;
     QList<QObject*> dropTargets_;
     bool rewritingAddress_ = false;
+    bool deferring_ = false;
+    QString deferredFile_;
 };
 
 }  // namespace fd::sites

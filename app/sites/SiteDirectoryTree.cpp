@@ -9,6 +9,61 @@
 
 namespace fd::sites {
 
+namespace {
+
+// A page node: its text, with the picture and its key derived from the text.
+// Text, icon, picture key and flags read as those of a plain node holding the
+// same values.
+class PageNode : public QTreeWidgetItem {
+public:
+    static constexpr int kType = QTreeWidgetItem::UserType + 1;
+    explicit PageNode(QString page) : QTreeWidgetItem(kType), page_(std::move(page)) {
+        setFlags(flags() & ~Qt::ItemIsEditable);
+    }
+    const QString& page() const { return page_; }
+
+    QVariant data(int column, int role) const override {
+        if (column == 0) {
+            switch (role) {
+                case Qt::DisplayRole:
+                case Qt::EditRole:
+                    return page_;
+                case Qt::DecorationRole:
+                    return fileTypeIcon(fileTypeKey(page_));
+                case SiteDirectoryTree::kPictureRole:
+                    return fileTypeKey(page_);
+                default:
+                    break;
+            }
+        }
+        return QTreeWidgetItem::data(column, role);
+    }
+    void setData(int column, int role, const QVariant& value) override {
+        if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole)) {
+            page_ = value.toString();
+            emitDataChanged();
+            return;
+        }
+        QTreeWidgetItem::setData(column, role, value);
+    }
+    QTreeWidgetItem* clone() const override {
+        auto* copy = new PageNode(page_);
+        copy->setFlags(flags());
+        return copy;
+    }
+
+private:
+    QString page_;
+};
+
+// The text of a node, without going through a QVariant for a page node.
+QString nodeText(const QTreeWidgetItem* item) {
+    if (item->type() == PageNode::kType) return static_cast<const PageNode*>(item)->page();
+    return item->text(0);
+}
+
+}  // namespace
+
 SiteDirectoryTree::SiteDirectoryTree(QWidget* parent) : QTreeWidget(parent) {
     setObjectName(QStringLiteral("tvwWebSiteDirectory"));
     setHeaderHidden(true);
@@ -52,13 +107,8 @@ int SiteDirectoryTree::nodeCount() const {
     return n;
 }
 
-QTreeWidgetItem* SiteDirectoryTree::makePage(const QString& page) const {
-    auto* item = new QTreeWidgetItem(QStringList{page});
-    const QString key = fileTypeKey(page);
-    item->setData(0, kPictureRole, key);
-    item->setIcon(0, fileTypeIcon(key));
-    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-    return item;
+QTreeWidgetItem* SiteDirectoryTree::makePage(const QString& page) {
+    return new PageNode(page);
 }
 
 void SiteDirectoryTree::addPages(const QStringList& pages) {
@@ -70,6 +120,32 @@ void SiteDirectoryTree::addPages(const QStringList& pages) {
     root->addChildren(items);
 }
 
+bool SiteDirectoryTree::replacePages(const QString& rootText, const QStringList& pages,
+                                     const ProgressFn& progress) {
+    // Progress is told after every stretch of this many nodes.
+    constexpr qsizetype kStretch = 1 << 16;
+    const qsizetype n = pages.size();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(n);
+    for (qsizetype i = 0; i < n; ++i) {
+        items.append(makePage(pages[i]));
+        if (progress && (i + 1) % kStretch == 0 && !progress(i + 1, n)) {
+            qDeleteAll(items);
+            return false;
+        }
+    }
+    if (progress && !progress(n, n)) {
+        qDeleteAll(items);
+        return false;
+    }
+    setUpdatesEnabled(false);
+    resetToRoot(rootText);
+    if (!items.isEmpty()) rootNode()->addChildren(items);
+    expandItem(rootNode());
+    setUpdatesEnabled(true);
+    return true;
+}
+
 void SiteDirectoryTree::addPage(const QString& page) {
     addPages(QStringList{page});
 }
@@ -78,9 +154,9 @@ QStringList SiteDirectoryTree::pages() const {
     QStringList out;
     for (int i = 0; i < topLevelItemCount(); ++i) {
         QTreeWidgetItem* top = topLevelItem(i);
-        if (!isRoot(top)) out.append(top->text(0));
+        if (!isRoot(top)) out.append(nodeText(top));
         out.reserve(out.size() + top->childCount());
-        for (int c = 0; c < top->childCount(); ++c) out.append(top->child(c)->text(0));
+        for (int c = 0; c < top->childCount(); ++c) out.append(nodeText(top->child(c)));
     }
     return out;
 }
@@ -92,9 +168,9 @@ bool SiteDirectoryTree::isRoot(const QTreeWidgetItem* item) const {
 bool SiteDirectoryTree::containsNode(const QString& text) const {
     for (int i = 0; i < topLevelItemCount(); ++i) {
         QTreeWidgetItem* top = topLevelItem(i);
-        if (top->text(0).trimmed() == text) return true;
+        if (nodeText(top).trimmed() == text) return true;
         for (int c = 0; c < top->childCount(); ++c)
-            if (top->child(c)->text(0).trimmed() == text) return true;
+            if (nodeText(top->child(c)).trimmed() == text) return true;
     }
     return false;
 }

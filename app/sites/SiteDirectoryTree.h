@@ -2,9 +2,15 @@
 // The site directory tree: one root node for the site's root URL and one child
 // per page, each with its file-type picture. Two levels only; labels cannot be
 // edited and the root cannot be collapsed.
+//
+// A page node keeps nothing but its text: its picture and picture key are
+// worked out from the text when the view asks, so a list of a million pages
+// fits in a few hundred megabytes.
 
 #include <QStringList>
 #include <QTreeWidget>
+
+#include "PageList.h"
 
 namespace fd::sites {
 
@@ -25,6 +31,12 @@ public:
     int nodeCount() const;
     // Adds pages under the root in one insertion (no relayout per page).
     void addPages(const QStringList& pages);
+    // Empties the tree down to a root with this text and adds pages under it,
+    // expanded. The nodes are made first, telling progress how many are done
+    // every so often; when progress says stop, false is returned and the tree
+    // is as it was.
+    bool replacePages(const QString& rootText, const QStringList& pages,
+                      const ProgressFn& progress = nullptr);
     void addPage(const QString& page);
     // The text of every page node, in tree order.
     QStringList pages() const;
@@ -46,7 +58,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
-    QTreeWidgetItem* makePage(const QString& page) const;
+    static QTreeWidgetItem* makePage(const QString& page);
 };
 
 }  // namespace fd::sites

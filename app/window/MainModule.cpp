@@ -48,8 +48,13 @@ std::unique_ptr<Application> Main(const StartOptions& options, Dialogs& dialogs,
 
         app->mainWindow =
             std::make_unique<frmMain>(g, dialogs, makeBrowser ? makeBrowser() : nullptr);
-        app->mainWindow->load();
-        app->mainWindow->show();
+        frmMain* window = app->mainWindow.get();
+        window->deferPageListRestore();
+        window->load();
+        window->show();
+        // The last page list, read once the window has painted, then the
+        // silent catalogue refresh.
+        QTimer::singleShot(0, window, [window] { window->restorePageList(); });
         UpdateSearchEngineData(*app, false);
     } catch (const std::exception&) {
         app.reset();

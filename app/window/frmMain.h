@@ -47,6 +47,12 @@ public:
 
     // The load routine: restores settings, fills lists, opens the start page.
     void load();
+    // The program's start: the page list that load() would import is only
+    // noted, and restorePageList() imports it once the window shows, so a
+    // long list keeps neither the window from appearing nor the user from
+    // seeing its progress. Without this, load() imports it at once.
+    void deferPageListRestore();
+    void restorePageList();
 
     Globals& globals() { return g_; }
     Dialogs& dialogs() { return dialogs_; }

@@ -101,6 +101,14 @@ void frmMain::setupSites() {
     });
 }
 
+void frmMain::deferPageListRestore() {
+    if (sites_) sites_->pages->deferImports();
+}
+
+void frmMain::restorePageList() {
+    if (sites_) sites_->pages->importDeferred();
+}
+
 void frmMain::loadRestoreSettings() {
     if (sites_) sites_->config->restoreSettings();
 }

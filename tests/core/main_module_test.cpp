@@ -2,14 +2,16 @@
 // database ends at the fatal message and nothing is put in its place.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "window/MainModule.h"
-#include "window/frmMain.h"
+#include "sites/SiteDirectoryTree.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"
+#include "window/MainModule.h"
+#include "window/frmMain.h"
 
 using namespace fd;
 
@@ -98,4 +100,69 @@ TEST(MainStart, UnusableFolderIsNamedInTheMessage) {
     EXPECT_FALSE(
         Main(optionsFor(tmp.filePath("plain")), dialogs, [] { return new test::FakeBrowser; }));
     EXPECT_TRUE(dialogs.lastText().contains(tmp.filePath("plain")));
+}
+
+// The start shows the window first and restores the last page list after it,
+// with its progress; a cancelled restore leaves the saved list and the site's
+// note of it as they were, so the next start restores it.
+class MainRestore : public ::testing::Test {
+protected:
+    MainRestore() {
+        list = f.file("0Acme.wsr");
+        QFile out(list);
+        out.open(QIODevice::WriteOnly);
+        out.write("index.htm\r\nshop/cart.asp\r\n\r\n");
+        out.close();
+        f.exec(QStringLiteral("insert into WebSites (WebSiteGenericName, LastListFile) values "
+                              "('Acme', '%1')")
+                   .arg(list));
+        f.exec(
+            "insert into WebSiteNames (WebSiteID, WebSiteBaseURL) values (1, "
+            "'http://acme.example/')");
+        f.exec(QStringLiteral("UPDATE WebSiteConfiguration SET WebSiteGenericName = 'Acme', "
+                              "RootWebSiteAddress = 'http://acme.example/', LastReport = '%1'")
+                   .arg(list));
+    }
+    sites::SiteDirectoryTree* tree() {
+        return app->mainWindow->findChild<sites::SiteDirectoryTree*>("tvwWebSiteDirectory");
+    }
+    void start() {
+        dialogs.progresses.clear();
+        app = Main(optionsFor(f.path()), dialogs, [] { return new test::FakeBrowser; });
+        ASSERT_TRUE(app);
+        // The window is up before the list is read.
+        EXPECT_EQ(tree()->nodeCount(), 1);
+        EXPECT_TRUE(dialogs.progresses.empty());
+        QCoreApplication::processEvents();
+    }
+
+    test::TestFolder f;
+    test::FakeDialogs dialogs;
+    QString list;
+    std::unique_ptr<Application> app;
+};
+
+TEST_F(MainRestore, ListIsReadOnceAfterTheWindowShows) {
+    start();
+    EXPECT_EQ(tree()->pages(), (QStringList{"index.htm", "shop/cart.asp"}));
+    EXPECT_EQ(tree()->rootNode()->text(0), "http://acme.example/");
+    ASSERT_EQ(dialogs.progresses.size(), 1u);  // one import, not one per refill
+    EXPECT_EQ(dialogs.progresses[0].furthest, dialogs.progresses[0].maximum);
+}
+
+TEST_F(MainRestore, CancelledRestoreKeepsTheSavedListAndItsName) {
+    dialogs.cancelProgressAt = 1;
+    start();
+    EXPECT_EQ(tree()->nodeCount(), 1);
+    app->mainWindow->close();
+    app.reset();
+    QFile saved(list);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), "index.htm\r\nshop/cart.asp\r\n\r\n");
+    EXPECT_EQ(f.scalar("select LastListFile from WebSites"), list);
+
+    // The next start brings the list back.
+    dialogs.cancelProgressAt.reset();
+    start();
+    EXPECT_EQ(tree()->pages(), (QStringList{"index.htm", "shop/cart.asp"}));
 }

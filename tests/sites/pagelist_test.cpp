@@ -144,6 +144,27 @@ TEST(PageListFile, longLinesAndManyLines) {
     EXPECT_EQ(pages[2], longLine);
 }
 
+// Progress hears of a long split now and then and always of its end, at the
+// full count; stopping it mid-way yields nothing rather than half a list.
+TEST(PageListFile, split_progressAndStop) {
+    QString text;
+    for (int i = 0; i < 200000; ++i) text += QStringLiteral("page%1.htm\r\n").arg(i);
+    std::vector<std::pair<qint64, qint64>> calls;
+    const auto pages = splitPageList(text, [&](qint64 done, qint64 total) {
+        calls.emplace_back(done, total);
+        return true;
+    });
+    ASSERT_TRUE(pages);
+    EXPECT_EQ(pages->size(), 200000);
+    ASSERT_GT(calls.size(), 2u);
+    EXPECT_EQ(calls.back(), std::make_pair(qint64(text.size()), qint64(text.size())));
+    for (std::size_t i = 1; i < calls.size(); ++i) EXPECT_GT(calls[i].first, calls[i - 1].first);
+
+    int asked = 0;
+    EXPECT_FALSE(splitPageList(text, [&](qint64, qint64) { return ++asked < 2; }));
+    EXPECT_EQ(asked, 2);
+}
+
 TEST(FileTypes, pictureKeys) {
     EXPECT_EQ(fileTypeKey(QStringLiteral("images/logo.GIF")), QStringLiteral("MSC"));
     EXPECT_EQ(fileTypeKey(QStringLiteral("shop/cart.asp")), QStringLiteral("ASP"));

@@ -85,6 +85,41 @@ TEST_F(SiteTreeTest, import_failureLeavesTreeAsItWas) {
     EXPECT_EQ(tree->pages(), QStringList{QStringLiteral("café.htm")});
 }
 
+// A long import shows progress; Cancel, while reading or while building the
+// tree, leaves the tree, the site's list file and the last list as they were.
+TEST_F(SiteTreeTest, import_cancelledLeavesEverythingAsItWas) {
+    makeSites();
+    import("a.htm\r\nb.htm\r\n");
+    ASSERT_EQ(dialogs.progresses.size(), 1u);
+    EXPECT_EQ(dialogs.progresses[0].furthest, dialogs.progresses[0].maximum);
+    EXPECT_TRUE(dialogs.progresses[0].text.contains(QStringLiteral("import.wsr")));
+
+    const qint64 half = dialogs.progresses[0].maximum / 2;
+    for (const qint64 cancelAt : {qint64(1), half + 1}) {
+        dialogs.cancelProgressAt = cancelAt;
+        pages->getReportFile(writeList(QStringLiteral("other.wsr"), "x.htm\r\ny.htm\r\nz.htm"));
+        EXPECT_EQ(tree->pages(), (QStringList{"a.htm", "b.htm"})) << cancelAt;
+        EXPECT_EQ(config->lastReport(), folder.file(QStringLiteral("import.wsr")));
+        EXPECT_EQ(sql("select LastListFile from WebSites where WebSiteID = 3"),
+                  folder.file(QStringLiteral("import.wsr")));
+    }
+    EXPECT_EQ(folder.errorLog(), QString());  // a cancel is no failure
+}
+
+// Pages keep their text, picture and flags through the compact nodes: a
+// renamed node reads back renamed, with the picture of its new type.
+TEST_F(SiteTreeTest, pageNodes_readAndRenameAsPlainNodes) {
+    makeSites();
+    import("a.htm\r\n");
+    page(0)->setText(0, QStringLiteral("b.zip"));
+    EXPECT_EQ(tree->pages(), QStringList{"b.zip"});
+    EXPECT_EQ(picture(0), QStringLiteral("ZIP"));
+    EXPECT_TRUE(tree->containsNode(QStringLiteral("b.zip")));
+    std::unique_ptr<QTreeWidgetItem> copy(page(0)->clone());
+    EXPECT_EQ(copy->text(0), QStringLiteral("b.zip"));
+    EXPECT_EQ(copy->flags(), page(0)->flags());
+}
+
 TEST_F(SiteTreeTest, import_needsSiteAndRoot) {
     pages->importList();
     EXPECT_EQ(

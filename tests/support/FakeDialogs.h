@@ -3,7 +3,9 @@
 // answers from a script (answers queued in advance; Ok / Cancel otherwise).
 
 #include <QString>
+#include <algorithm>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -38,6 +40,12 @@ public:
         fileRequests.push_back(r);
         return nextFile();
     }
+    // Records each progress and its furthest value; cancels once a value
+    // reaches cancelProgressAt (when that is set).
+    std::unique_ptr<Progress> progress(QWidget*, const QString& text, qint64 maximum) override {
+        progresses.push_back({text, maximum, 0});
+        return std::make_unique<Recorder>(*this, progresses.size() - 1);
+    }
 
     // Texts of all messages shown, in order.
     std::vector<QString> texts() const {
@@ -53,7 +61,29 @@ public:
     std::deque<std::optional<QString>> files;
     std::vector<FileDialogRequest> fileRequests;
 
+    struct ShownProgress {
+        QString text;
+        qint64 maximum = 0;
+        qint64 furthest = 0;
+    };
+    std::vector<ShownProgress> progresses;
+    std::optional<qint64> cancelProgressAt;
+
 private:
+    class Recorder : public Progress {
+    public:
+        Recorder(FakeDialogs& d, std::size_t i) : d_(d), i_(i) {}
+        bool advance(qint64 value) override {
+            auto& p = d_.progresses[i_];
+            p.furthest = std::max(p.furthest, value);
+            return !(d_.cancelProgressAt && value >= *d_.cancelProgressAt);
+        }
+
+    private:
+        FakeDialogs& d_;
+        std::size_t i_;
+    };
+
     std::optional<QString> nextFile() {
         if (files.empty()) return std::nullopt;
         const bool chosen = files.front().has_value();
