@@ -204,7 +204,9 @@ TEST(PrintEngine, pageBreak_repeatsHeaderCaptionsAndFooterButNotTheTitle) {
     EXPECT_EQ(expected, 201);
     // The footer of each page comes before the page break.
     for (size_t i = 0; i < p.ops.size(); ++i) {
-        if (p.ops[i].kind == Kind::NewPage) EXPECT_TRUE(p.ops[i - 1].text.startsWith('F'));
+        if (p.ops[i].kind != Kind::NewPage) continue;
+        ASSERT_GT(i, 0u);
+        EXPECT_TRUE(p.ops[i - 1].text.startsWith('F'));
     }
 }
 
