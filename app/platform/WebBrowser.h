@@ -31,6 +31,10 @@ struct DocumentSnapshot {
 // gives a non-HTML snapshot with an empty title.
 DocumentSnapshot parseDocumentSnapshot(const QString& json);
 
+// How a main-frame load ended: the page loaded, it failed, or it was stopped
+// (by the user, or because another navigation took its place).
+enum class LoadOutcome { Loaded, Failed, Stopped };
+
 // Commands of CommandStateChange.
 constexpr int kCommandForward = 1;
 constexpr int kCommandBack = 2;
@@ -81,6 +85,11 @@ signals:
     void newWindow2(bool* cancel);
     // Set *cancel to true to keep the window open.
     void windowClosing(bool* cancel);
+    // The main frame's load ended. httpStatus is the error status the server
+    // answered (404, 500, ...), 0 when it reported none; errorText says what
+    // failed.
+    void mainFrameLoaded(const QString& url, fd::LoadOutcome outcome, int httpStatus,
+                         const QString& errorText);
     void printFinished(bool ok);
     void saveFinished(const QString& path, bool ok);
 };
