@@ -4,6 +4,7 @@
 // each subsystem is built and tested against this interface alone.
 
 #include <QString>
+#include <QStringList>
 
 namespace fd {
 
@@ -38,6 +39,9 @@ public:
     virtual void setPageToSubmit(const QString& url) = 0;  // txtSubmissionURL and txtReviewURL
     // The selected tree node's text; empty and false when no page node is selected.
     virtual bool selectedTreePage(QString* text) const = 0;
+    // The text of every page node of the tree, in its order (each page's URL
+    // is the root URL followed by it). None by default.
+    virtual QStringList treePages() const { return {}; }
 
     virtual QString programFolder() const = 0;
 };

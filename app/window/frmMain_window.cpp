@@ -15,8 +15,8 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "browser/BrowserLogic.h"
 #include "WindowLayout.h"
+#include "browser/BrowserLogic.h"
 #include "frmAbout.h"
 #include "frmMain.h"
 #include "update/UpdateScript.h"
