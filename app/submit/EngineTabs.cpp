@@ -91,10 +91,14 @@ PageSubmissionTab::PageSubmissionTab(const EngineTabServices& s, QWidget* parent
     cmdCancelSubmitAll_ = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancelSubmitAll_->setObjectName(QStringLiteral("cmdCancelSubmitAll"));
     cmdCancelSubmitAll_->setAutoDefault(false);
+    // The button keeps its own width; the progress bar takes the rest of the
+    // row while a run is under way.
+    cmdSubmitAllPages_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* row = new QHBoxLayout;
     row->addWidget(cmdSubmitAllPages_);
     row->addWidget(prgSubmitAll_, 1);
     row->addWidget(cmdCancelSubmitAll_);
+    row->addStretch(0);
     if (auto* grid = qobject_cast<QGridLayout*>(layout())) grid->addLayout(row, 2, 0, 1, 3);
     setRunning(false);
 
