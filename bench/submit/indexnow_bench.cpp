@@ -4,7 +4,6 @@
 // the 1 s target and beside a Python client that posts the same ten batches
 // with urllib in the same run.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -12,21 +11,19 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <vector>
 
 #include "core/ExtraTables.h"
 #include "core/Globals.h"
-#include "core/MainHub.h"
 #include "core/ProgramFolder.h"
 #include "platform/CurlHttpClient.h"
-#include "platform/Dialogs.h"
 #include "submit/EngineTabs.h"
 #include "submit/IndexNowKey.h"
 #include "support/MedianReporter.h"
+#include "support/ProcessorTime.h"
+#include "support/WindowStubs.h"
 
 namespace {
 
@@ -35,57 +32,23 @@ const QString kKey = QStringLiteral("benchKey-0123456789");
 const QString kRoot = QStringLiteral("http://127.0.0.1/");
 
 // The window's values: a filled Configuration tab and a tree of kPages pages.
-class BenchHub : public fd::MainHub {
-public:
+struct BenchHub : fd::bench::StubHub {
     QStringList tree;
     QString siteName() const override { return QStringLiteral("Bench"); }
     bool siteSelected() const override { return true; }
-    long long selectedWebSiteId() const override { return 0; }
-    int selectedSiteIndex() const override { return 0; }
     QString rootUrl() const override { return kRoot; }
     bool rootSelected() const override { return true; }
     QString industry() const override { return QStringLiteral("Software"); }
     QString submitterName() const override { return QStringLiteral("Bench"); }
     QString submitterEmail() const override { return QStringLiteral("bench@127.0.0.1"); }
     QString countryCode() const override { return QStringLiteral("GB"); }
-    QString addressText() const override { return {}; }
-    void setAddressText(const QString&) override {}
-    void goToAddress() override {}
-    void navigate(const QString&) override {}
-    void setStatusMessage(const QString&) override {}
-    QString pageDescription() const override { return {}; }
-    QString pageKeywords() const override { return {}; }
-    void setPageToSubmit(const QString&) override {}
-    bool selectedTreePage(QString*) const override { return false; }
-    QString programFolder() const override { return {}; }
     QStringList treePages() const override { return tree; }
-};
-
-// Answers every message box with OK, and says so on stderr.
-class QuietDialogs : public fd::Dialogs {
-public:
-    fd::MsgAnswer message(QWidget*, const QString& text, const QString&, fd::MsgButtons,
-                          fd::MsgIcon) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return fd::MsgAnswer::Ok;
-    }
-    std::optional<QString> openFile(QWidget*, const fd::FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> saveFile(QWidget*, const fd::FileDialogRequest&) override {
-        return std::nullopt;
-    }
 };
 
 QTemporaryDir* gDir = nullptr;
 // The processor time of each run of ours (every thread of the program).
 std::vector<double> gCpuMs;
 
-double processCpuMs() {
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
 fd::Globals* gGlobals = nullptr;
 QProcess* gEngine = nullptr;
 int gPort = 0;
@@ -122,7 +85,8 @@ void prepare() {
 void BM_SubmitAllPages(benchmark::State& state) {
     BenchHub hub;
     for (int i = 0; i < kPages; ++i) hub.tree << QStringLiteral("p/%1.htm").arg(i);
-    QuietDialogs dialogs;
+    fd::bench::QuietDialogs dialogs;
+    dialogs.echo = true;
     fd::EngineTabServices services{*gGlobals, dialogs, hub, nullptr,
                                    std::make_shared<fd::CurlHttpClient>()};
     fd::PageSubmissionTab tab(services);
@@ -137,12 +101,12 @@ void BM_SubmitAllPages(benchmark::State& state) {
         for (const char* table : {"SubmissionAnswers", "Submissions", "WebSitePages"})
             gGlobals->gDB->execute(QStringLiteral("DELETE FROM %1").arg(table));
         QElapsedTimer clock;
-        const double cpu = processCpuMs();
+        const double cpu = fd::bench::processCpuMs();
         clock.start();
         tab.submitAllButton()->click();
         loop.exec();
         state.SetIterationTime(clock.nsecsElapsed() / 1e9);
-        gCpuMs.push_back(processCpuMs() - cpu);
+        gCpuMs.push_back(fd::bench::processCpuMs() - cpu);
         const QString rows = gGlobals->gDB
                                  ->query(QStringLiteral("SELECT count(*) FROM SubmissionAnswers "
                                                         "WHERE HTTPStatus = 200"))
@@ -195,16 +159,8 @@ int main(int argc, char** argv) {
                 ours >= 0 && ours <= 1000.0 ? "met" : "MISSED");
     std::printf("  Python urllib client: %8.1f ms   (the same ten POSTs, nothing recorded)\n",
                 at("BM_PythonUrllibClient"));
-    if (!gCpuMs.empty()) {
-        std::sort(gCpuMs.begin(), gCpuMs.end());
-        double load[1] = {0};
-        getloadavg(load, 1);
-        // Wall time waits for the disk (a commit per request) and, on a busy
-        // machine, for a processor; the processor time is the program's own
-        // work, stand-in excluded.
-        std::printf("  ours, processor:      %8.1f ms   (load average %.1f on %d processors)\n",
-                    gCpuMs[gCpuMs.size() / 2], load[0], int(sysconf(_SC_NPROCESSORS_ONLN)));
-    }
+    // The processor time is the program's own work, the stand-in's excluded.
+    fd::bench::printProcessorMedian("  ours, processor:      ", gCpuMs);
     gEngine->kill();
     gEngine->waitForFinished(5000);
     return 0;
