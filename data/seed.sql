@@ -18,27 +18,27 @@ INSERT INTO Industries (ID, Industry) VALUES
   (29, 'Textiles'), (30, 'Wholesale');
 
 -- Review templates ask an engine what it knows of a page (a site: query);
--- submit templates hand the page to an engine's URL-submission endpoint.
+-- submit templates hand the page to an engine's URL-submission endpoint. An
+-- engine whose submit method is 'indexnow' takes pages through the IndexNow
+-- protocol: its template is the endpoint, and the key is the root URL's.
 INSERT INTO SearchEngines (SearchEngineID, SearchEngineName, ReviewQueryString,
   SubmitQueryString, SearchEngineTips, HTTPReviewMethod, HTTPSubmitMethod, Popularity) VALUES
   (1, 'Google', 'https://www.google.com/search?q=site:<%URL%>', '',
    'Submit through your site''s sitemap and the webmaster console.', 'get', '', 1),
-  (2, 'Bing', 'https://www.bing.com/search?q=site:<%URL%>',
-   'https://www.bing.com/indexnow?url=<%URL%>&key=<%KEYS%>',
-   'IndexNow: host your key file on the site first.', 'get', 'get', 1),
-  (3, 'Yandex', 'https://yandex.com/search/?text=url:<%URL%>',
-   'https://yandex.com/indexnow?url=<%URL%>&key=<%KEYS%>',
-   'IndexNow: host your key file on the site first.', 'get', 'get', 2),
-  (4, 'IndexNow', '', 'https://api.indexnow.org/indexnow?url=<%URL%>&key=<%KEYS%>',
-   'Shared endpoint: one submission reaches every IndexNow engine.', 'get', 'get', 2),
+  (2, 'Bing', 'https://www.bing.com/search?q=site:<%URL%>', 'https://www.bing.com/indexnow',
+   'IndexNow: host your key file on the site first.', 'get', 'indexnow', 1),
+  (3, 'Yandex', 'https://yandex.com/search/?text=url:<%URL%>', 'https://yandex.com/indexnow',
+   'IndexNow: host your key file on the site first.', 'get', 'indexnow', 2),
+  (4, 'IndexNow', '', 'https://api.indexnow.org/indexnow',
+   'Shared endpoint: one submission reaches every IndexNow engine.', 'get', 'indexnow', 2),
   (5, 'DuckDuckGo', 'https://duckduckgo.com/?q=site:<%URL%>',
    'https://html.duckduckgo.com/html/?q=<%URL%>',
    'Sent as a form post; shows what the engine has for the address.', 'get', 'post', 3),
-  (6, 'Seznam', 'https://search.seznam.cz/?q=site:<%URL%>',
-   'https://search.seznam.cz/indexnow?url=<%URL%>&key=<%KEYS%>', '', 'get', 'get', 3),
+  (6, 'Seznam', 'https://search.seznam.cz/?q=site:<%URL%>', 'https://search.seznam.cz/indexnow',
+   '', 'get', 'indexnow', 3),
   (7, 'Yahoo', 'https://search.yahoo.com/search?p=site:<%URL%>', '', '', 'get', '', 3),
   (8, 'Mojeek', 'https://www.mojeek.com/search?q=site:<%URL%>', '',
    'Independent index.', 'get', '', 5),
   (9, 'Brave Search', 'https://search.brave.com/search?q=site:<%URL%>', '', '', 'get', '', 5),
   (10, 'Naver', 'https://search.naver.com/search.naver?query=site:<%URL%>',
-   'https://searchadvisor.naver.com/indexnow?url=<%URL%>&key=<%KEYS%>', '', 'get', 'get', 6);
+   'https://searchadvisor.naver.com/indexnow', '', 'get', 'indexnow', 6);

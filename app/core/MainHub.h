@@ -4,6 +4,7 @@
 // each subsystem is built and tested against this interface alone.
 
 #include <QString>
+#include <QStringList>
 
 namespace fd {
 
@@ -39,6 +40,9 @@ public:
     // The selected tree node's text (the root node's included); empty and
     // false when no node is selected.
     virtual bool selectedTreePage(QString* text) const = 0;
+    // The text of every page node of the tree, in its order (each page's URL
+    // is the root URL followed by it). None by default.
+    virtual QStringList treePages() const { return {}; }
 
     virtual QString programFolder() const = 0;
 };

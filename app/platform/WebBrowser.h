@@ -36,6 +36,10 @@ DocumentSnapshot parseDocumentSnapshot(const QString& json);
 // raises programLink(NAME) and the program does what NAME stands for.
 inline const QString kProgramScheme = QStringLiteral("farrowdale");
 
+// How a main-frame load ended: the page loaded, it failed, or it was stopped
+// (by the user, or because another navigation took its place).
+enum class LoadOutcome { Loaded, Failed, Stopped };
+
 // Commands of CommandStateChange.
 constexpr int kCommandForward = 1;
 constexpr int kCommandBack = 2;
@@ -91,6 +95,12 @@ signals:
     // A link of the program's own scheme was followed on a local page;
     // raised after the navigation was refused, from the event loop.
     void programLink(const QString& name);
+
+    // The main frame's load ended. httpStatus is the error status the server
+    // answered (404, 500, ...), 0 when it reported none; errorText says what
+    // failed.
+    void mainFrameLoaded(const QString& url, fd::LoadOutcome outcome, int httpStatus,
+                         const QString& errorText);
     void printFinished(bool ok);
     void saveFinished(const QString& path, bool ok);
 };

@@ -168,6 +168,31 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
     });
     connect(page, &QWebEnginePage::linkHovered, this,
             [this](const QString& url) { emit statusTextChange(url); });
+    connect(page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& i) {
+        // Chromium's code for a load abandoned for another one.
+        constexpr int kAborted = -3;
+        // The program's own links are no loads of a page (see above).
+        if (i.url().scheme() == kProgramScheme) return;
+        const QString url = i.url().toString();
+        switch (i.status()) {
+            case QWebEngineLoadingInfo::LoadStartedStatus:
+                return;
+            case QWebEngineLoadingInfo::LoadSucceededStatus:
+                emit mainFrameLoaded(url, LoadOutcome::Loaded, 0, QString());
+                return;
+            case QWebEngineLoadingInfo::LoadStoppedStatus:
+                emit mainFrameLoaded(url, LoadOutcome::Stopped, 0, i.errorString());
+                return;
+            case QWebEngineLoadingInfo::LoadFailedStatus:
+                if (i.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain)
+                    emit mainFrameLoaded(url, LoadOutcome::Failed, i.errorCode(), i.errorString());
+                else
+                    emit mainFrameLoaded(
+                        url, i.errorCode() == kAborted ? LoadOutcome::Stopped : LoadOutcome::Failed,
+                        0, i.errorString());
+                return;
+        }
+    });
     connect(page, &QWebEnginePage::windowCloseRequested, this, [this] {
         bool cancel = false;
         emit windowClosing(&cancel);

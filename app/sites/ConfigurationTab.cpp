@@ -244,6 +244,13 @@ QString ConfigurationTab::lastReport() const {
 void ConfigurationTab::setLastReport(const QString& path) {
     txtLastReport_->setText(path);
 }
+void ConfigurationTab::addSection(QWidget* section) {
+    auto* outer = qobject_cast<QVBoxLayout*>(layout());
+    section->setParent(this);
+    // Below the fields and above the hidden controls and the stretch.
+    if (outer) outer->insertWidget(1, section);
+}
+
 void ConfigurationTab::focusSiteBox() {
     cmbWebSiteGenericName_->setFocus();
 }

@@ -65,6 +65,10 @@ public:
     QString lastReport() const;
     void setLastReport(const QString& path);
 
+    // Adds a section of another part of the window below the tab's fields
+    // (the IndexNow key of the selected root URL).
+    void addSection(QWidget* section);
+
     void focusSiteBox();
     void focusRootBox();
 

@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QUrl>
 
 #include "core/JetSql.h"
@@ -10,6 +9,10 @@
 namespace fd {
 
 namespace {
+
+bool isAsciiLetter(QChar c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
 
 bool isKeyCharacter(QChar c) {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
@@ -64,32 +67,48 @@ QString indexNowKeyFileName(const QString& key) {
     return key + QStringLiteral(".txt");
 }
 
+bool splitUriPrefix(QStringView url, qsizetype* schemeLength, qsizetype* authorityEnd) {
+    const qsizetype sep = url.indexOf(u"://");
+    if (sep <= 0 || !isAsciiLetter(url[0])) return false;
+    for (qsizetype i = 1; i < sep; ++i) {
+        const QChar c = url[i];
+        if (!isAsciiLetter(c) && !(c >= u'0' && c <= u'9') && c != u'+' && c != u'.' && c != u'-')
+            return false;
+    }
+    qsizetype end = sep + 3;
+    while (end < url.size() && url[end] != u'/' && url[end] != u'?' && url[end] != u'#') ++end;
+    *schemeLength = sep;
+    *authorityEnd = end;
+    return true;
+}
+
 WebAddress parseWebAddress(const QString& url) {
-    static const QRegularExpression re(
-        QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*)://([^/?#]*)(.*)$"),
-        QRegularExpression::DotMatchesEverythingOption);
     WebAddress a;
-    const QRegularExpressionMatch m = re.match(url);
-    if (!m.hasMatch()) return a;
-    const QString scheme = m.captured(1).toLower();
+    qsizetype schemeLength = 0, authorityEnd = 0;
+    if (!splitUriPrefix(url, &schemeLength, &authorityEnd)) return a;
+    const QString scheme = url.left(schemeLength).toLower();
     if (scheme != QLatin1String("http") && scheme != QLatin1String("https")) return a;
-    QString hostPart = m.captured(2);
+    const QString authority = url.mid(schemeLength + 3, authorityEnd - schemeLength - 3);
+    QStringView hostPart(authority);
     const qsizetype at = hostPart.lastIndexOf(u'@');
     if (at >= 0) hostPart = hostPart.mid(at + 1);
     if (hostPart.startsWith(u'[')) {
         const qsizetype close = hostPart.indexOf(u']');
-        hostPart = close < 0 ? QString() : hostPart.left(close + 1);
+        hostPart = close < 0 ? QStringView() : hostPart.left(close + 1);
     } else {
         const qsizetype colon = hostPart.indexOf(u':');
         if (colon >= 0) hostPart = hostPart.left(colon);
     }
+    bool ascii = true;
+    for (const QChar c : hostPart) ascii = ascii && c.unicode() < 0x80;
     // A host in letters of any script is compared and sent in its ASCII form.
-    const QString host = QString::fromLatin1(QUrl::toAce(hostPart)).toLower();
+    const QString host = ascii ? hostPart.toString().toLower()
+                               : QString::fromLatin1(QUrl::toAce(hostPart.toString())).toLower();
     if (host.isEmpty() || host.contains(u' ')) return a;
     a.scheme = scheme;
-    a.authority = m.captured(2);
+    a.authority = authority;
     a.host = host;
-    a.rest = m.captured(3);
+    a.rest = url.mid(authorityEnd);
     return a;
 }
 

@@ -35,6 +35,10 @@ struct WebAddress {
     bool valid() const { return !host.isEmpty(); }
 };
 WebAddress parseWebAddress(const QString& url);
+// Finds "<scheme>://<authority>" at the start of url: the scheme's length
+// and where the authority ends (at the first "/", "?" or "#" after it).
+// False when url does not begin with a scheme and "://".
+bool splitUriPrefix(QStringView url, qsizetype* schemeLength, qsizetype* authorityEnd);
 
 // Where the key file is read: keyLocation when one is given, else
 // "<scheme>://<host>/<key>.txt" on the root URL's host. "" when the root URL

@@ -1,7 +1,6 @@
 #include "IndexNowProtocol.h"
 
 #include <QLocale>
-#include <QRegularExpression>
 #include <QSet>
 #include <QTimeZone>
 #include <QUrl>
@@ -56,13 +55,11 @@ bool isIndexNowMethod(const QString& method) {
 }
 
 QString indexNowPageUrl(const QString& url) {
-    static const QRegularExpression re(
-        QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*://)([^/?#]*)(.*)$"),
-        QRegularExpression::DotMatchesEverythingOption);
     const QString u = url.trimmed();
-    const QRegularExpressionMatch m = re.match(u);
-    if (!m.hasMatch()) return QString::fromLatin1(escapeUriPart(u));
-    QString authority = m.captured(2);
+    qsizetype schemeLength = 0, authorityEnd = 0;
+    if (!splitUriPrefix(u, &schemeLength, &authorityEnd))
+        return QString::fromLatin1(escapeUriPart(u));
+    QString authority = u.mid(schemeLength + 3, authorityEnd - schemeLength - 3);
     bool ascii = true;
     for (const QChar c : authority) ascii = ascii && c.unicode() < 0x80;
     if (!ascii) {
@@ -76,7 +73,8 @@ QString indexNowPageUrl(const QString& url) {
         authority = QString::fromLatin1(escapeUriPart(user)) +
                     QString::fromLatin1(QUrl::toAce(hostPort)) + port;
     }
-    return m.captured(1) + authority + QString::fromLatin1(escapeUriPart(m.captured(3)));
+    return u.left(schemeLength + 3) + authority +
+           QString::fromLatin1(escapeUriPart(u.mid(authorityEnd)));
 }
 
 QByteArray jsonString(const QString& text) {
@@ -278,14 +276,20 @@ IndexNowPlan planIndexNow(const QString& engineName, const QString& submitTempla
     QSet<QString> seen;
     seen.reserve(static_cast<qsizetype>(pages.size()));
     plan.pages.reserve(pages.size());
+    // Pages under the root URL's own "scheme://authority/" (nearly all of
+    // them) are on its host without a closer look.
+    const QString rootPrefix =
+        indexNowPageUrl(root.scheme + QStringLiteral("://") + root.authority) + u'/';
+    const bool rootCoversAll = plan.keyLocation.isEmpty();
     for (const PageToSubmit& p : pages) {
         const QString url = indexNowPageUrl(p.url);
-        const WebAddress a = parseWebAddress(url);
-        if (!a.valid())
+        const bool underRoot = url.startsWith(rootPrefix);
+        const WebAddress a = underRoot ? WebAddress{} : parseWebAddress(url);
+        if (!underRoot && !a.valid())
             ++plan.notWeb;
-        else if (a.host != root.host)
+        else if (!underRoot && a.host != root.host)
             ++plan.otherHost;
-        else if (!keyLocationCovers(plan.keyLocation, url))
+        else if (!rootCoversAll && !keyLocationCovers(plan.keyLocation, url))
             ++plan.outsideKeyFolder;
         else if (seen.contains(url))
             ++plan.duplicates;

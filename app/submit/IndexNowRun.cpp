@@ -95,8 +95,7 @@ IndexNowBatchResult runIndexNowBatches(
         if (stopsTheRun(answer)) {
             r.retryAt = answer.retryAt;
             r.stopText =
-                answer.status == 429
-                    ? QStringLiteral("stopped after 429, ") + retryAdvice(answer.retryAt)
+                answer.status == 429 ? QStringLiteral("stopped after 429")
                 : answer.status == 0
                     ? QStringLiteral("stopped: no answer")
                     : QStringLiteral("stopped after %1: ").arg(answer.status) + answer.text;
@@ -117,7 +116,9 @@ QString indexNowBatchSummary(const IndexNowBatchResult& r, const IndexNowPlan& p
     for (const auto& [status, n] : r.accepted)
         parts << QStringLiteral("%1 accepted (%2)").arg(count(n)).arg(status);
     for (const auto& [status, n] : r.refused)
-        parts << QStringLiteral("%1 refused (%2)").arg(count(n)).arg(status);
+        parts << (status == 429
+                      ? QStringLiteral("%1 refused (429, %2)").arg(count(n), retryAdvice(r.retryAt))
+                      : QStringLiteral("%1 refused (%2)").arg(count(n)).arg(status));
     if (r.unanswered)
         parts << count(r.unanswered) + QStringLiteral(" not answered (") + r.unansweredText + u')';
     if (r.notSent)

@@ -144,6 +144,9 @@ private:
 
 SubmissionBatchRecorder::SubmissionBatchRecorder(const QString& databasePath, BatchSubmitter who)
     : db_(openDatabaseConnection(databasePath, kSource)), who_(std::move(who)) {
+    // Room for the indexes a large batch walks (32 MB), so their pages stay
+    // in memory for the whole run.
+    sqlite3_exec(db_, "PRAGMA cache_size=-32768", nullptr, nullptr, nullptr);
     sqlite3_stmt* probe = nullptr;
     hasLedger_ = sqlite3_prepare_v2(db_, "SELECT 1 FROM SubmissionAnswers", -1, &probe, nullptr) ==
                  SQLITE_OK;
@@ -205,40 +208,54 @@ qsizetype SubmissionBatchRecorder::record(std::span<const PlannedPage> pages,
                 },
                 who_.rootUrl);
         }
-        Statement selectPage(db_, "SELECT WebSitePageID FROM WebSitePages WHERE PageURL = ?");
-        Statement insertPage(db_,
-                             "INSERT INTO WebSitePages (WebSiteID, PageURL, PageDescription, "
-                             "PageKeywords, UpdatedDate) VALUES (?, ?, '', '', ?)");
-        Statement insertSubmission(db_,
-                                   "INSERT INTO Submissions (SubmitDate, WebSiteID, WebSiteNameID, "
-                                   "WebSitePageID, SearchEngineID) VALUES (?, ?, ?, ?, ?)");
-        std::optional<Statement> insertAnswer;
-        if (hasLedger_) {
-            insertAnswer.emplace(db_,
-                                 "INSERT OR REPLACE INTO SubmissionAnswers (SubmissionID, "
-                                 "AnswerDate, Channel, Endpoint, HTTPStatus, Accepted, AnswerText) "
-                                 "VALUES (?, ?, ?, ?, ?, ?, ?)");
-            insertAnswer->text(2, stamp)
-                .text(3, answer.channel)
-                .text(4, answer.endpoint)
-                .integer(6, answer.accepted ? 1 : 0)
-                .text(7, answer.text);
-            if (answer.status > 0)
-                insertAnswer->integer(5, answer.status);
-            else
-                insertAnswer->null(5);
-        }
-        insertSubmission.text(1, stamp)
+        // The request's page paths, in order, then the pages and the
+        // submissions set by set, looked up and added as one submission at a
+        // time would: a page is found by its path alone (the first row with
+        // it), and added when there is none.
+        exec("CREATE TEMP TABLE IF NOT EXISTS BatchPages (Ord INTEGER PRIMARY KEY, Path TEXT)");
+        exec("DELETE FROM temp.BatchPages");
+        Statement addPath(db_, "INSERT INTO temp.BatchPages (Ord, Path) VALUES (?, ?)");
+        long long ord = 0;
+        for (const PlannedPage& page : pages)
+            addPath.integer(1, ++ord).text(2, page.path.left(kMaxPagePath)).run();
+        Statement newPages(db_,
+                           "INSERT INTO WebSitePages (WebSiteID, PageURL, PageDescription, "
+                           "PageKeywords, UpdatedDate) SELECT ?, Path, '', '', ? FROM "
+                           "temp.BatchPages b WHERE NOT EXISTS (SELECT 1 FROM WebSitePages w "
+                           "WHERE w.PageURL = b.Path) GROUP BY Path ORDER BY min(Ord)");
+        newPages.integer(1, siteId_).text(2, stamp).run();
+        Statement submissions(db_,
+                              "INSERT INTO Submissions (SubmitDate, WebSiteID, WebSiteNameID, "
+                              "WebSitePageID, SearchEngineID) SELECT ?, ?, ?, (SELECT "
+                              "min(WebSitePageID) FROM WebSitePages w WHERE w.PageURL = b.Path), "
+                              "? FROM temp.BatchPages b ORDER BY Ord");
+        submissions.text(1, stamp)
             .integer(2, siteId_)
             .integer(3, rootId_)
-            .integer(5, *engineId);
-        for (const PlannedPage& page : pages) {
-            const QString path = page.path.left(kMaxPagePath);
-            const long long pageId = lookUpOrInsert(
-                selectPage, insertPage,
-                [&](Statement& s) { s.integer(1, siteId_).text(2, path).text(3, stamp); }, path);
-            insertSubmission.integer(4, pageId).run();
-            if (insertAnswer) insertAnswer->integer(1, sqlite3_last_insert_rowid(db_)).run();
+            .integer(4, *engineId)
+            .run();
+        const long long last = sqlite3_last_insert_rowid(db_);
+        const long long first = last - static_cast<long long>(pages.size()) + 1;
+        // The answer beside every submission just written: the write lock
+        // held since BEGIN IMMEDIATE keeps their counters one run.
+        if (hasLedger_) {
+            Statement answers(db_,
+                              "INSERT OR REPLACE INTO SubmissionAnswers (SubmissionID, AnswerDate, "
+                              "Channel, Endpoint, HTTPStatus, Accepted, AnswerText) SELECT "
+                              "SubmissionID, ?, ?, ?, ?, ?, ? FROM Submissions WHERE "
+                              "SubmissionID BETWEEN ? AND ?");
+            answers.text(1, stamp)
+                .text(2, answer.channel)
+                .text(3, answer.endpoint)
+                .integer(5, answer.accepted ? 1 : 0)
+                .text(6, answer.text)
+                .integer(7, first)
+                .integer(8, last);
+            if (answer.status > 0)
+                answers.integer(4, answer.status);
+            else
+                answers.null(4);
+            answers.run();
         }
         exec("COMMIT");
     } catch (...) {

@@ -35,6 +35,10 @@ class QRandomGenerator;
 
 namespace fd {
 
+namespace sites {
+class ConfigurationTab;
+}
+
 struct SiteMapServices;
 
 class frmMain : public QMainWindow, public MainHub {
@@ -78,6 +82,8 @@ public:
     QString pageKeywords() const override;
     void setPageToSubmit(const QString& url) override;
     bool selectedTreePage(QString* text) const override;
+    // The text of every page node of the site directory tree, in tree order.
+    QStringList treePages() const override;
     QString programFolder() const override { return g_.programFolder; }
 
     // The start page: the root URL, else the folder's blank.html.
@@ -124,6 +130,8 @@ private:
     // --- sites: members added by the sites subsystem below this line
     // The Configuration tab, the site directory tree and the page lists.
     class SitesPart* sites_ = nullptr;
+    // The Configuration tab, for the parts that add a section to it.
+    sites::ConfigurationTab* configurationTab() const;
     // --- browser: members added by the browser subsystem below this line
     class PageDetailsTab* pageDetails_ = nullptr;
     std::shared_ptr<class NavigationPictures> imgLstNavigation_;
@@ -172,8 +180,6 @@ private:
     void setupAudit();
     void AuditSite_Click();
     QPointer<class QDialog> auditWindow_;  // created on first use, gone when closed
-    // The text of every page node of the site directory tree, in tree order.
-    QStringList treePages() const;
     // --- sitemap: the Tools menu's site map (frmMain_sitemap.cpp)
     void setupSitemap();
     void CreateSiteMap_Click();
@@ -191,6 +197,10 @@ public:
 private:
     class PageCheckTab* pageCheckTab_ = nullptr;            // fraTabs_[2]
     class PageSubmissionTab* pageSubmissionTab_ = nullptr;  // fraTabs_[3]
+    // The IndexNow key of the selected root URL, on the Configuration tab.
+    class IndexNowKeyPanel* indexNowKey_ = nullptr;
+    // The HTTP client of the IndexNow engines and the key-file check.
+    std::shared_ptr<class HttpClient> http_;
 
     // --- update: the transfer control and the catalogue update (frmMain_update.cpp)
 public:

@@ -14,8 +14,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "browser/BrowserLogic.h"
 #include "NavigationPictures.h"
+#include "browser/BrowserLogic.h"
 #include "browser/PageDetailsTab.h"
 #include "core/AppError.h"
 #include "frmMain.h"

@@ -158,6 +158,10 @@ QStringList frmMain::treePages() const {
     return sites_ ? sites_->tree->pages() : QStringList();
 }
 
+sites::ConfigurationTab* frmMain::configurationTab() const {
+    return sites_ ? sites_->config : nullptr;
+}
+
 bool frmMain::selectedTreePage(QString* text) const {
     if (text) text->clear();
     if (!sites_) return false;

@@ -16,43 +16,16 @@
 
 #include "browser/PageDetailsTab.h"
 #include "core/Globals.h"
-#include "core/MainHub.h"
-#include "platform/Dialogs.h"
 #include "platform/WebEngineBrowser.h"
+#include "support/WindowStubs.h"
 
 using namespace fd;
 
 namespace {
 
-struct QuietDialogs : Dialogs {
-    MsgAnswer message(QWidget*, const QString&, const QString&, MsgButtons, MsgIcon) override {
-        return MsgAnswer::Ok;
-    }
-    std::optional<QString> openFile(QWidget*, const FileDialogRequest&) override { return {}; }
-    std::optional<QString> saveFile(QWidget*, const FileDialogRequest&) override { return {}; }
-};
-
-struct Hub : MainHub {
-    QString siteName() const override { return {}; }
-    bool siteSelected() const override { return false; }
-    long long selectedWebSiteId() const override { return 0; }
-    int selectedSiteIndex() const override { return -1; }
+struct Hub : bench::StubHub {
     QString rootUrl() const override { return QStringLiteral("file://"); }
     bool rootSelected() const override { return true; }
-    QString industry() const override { return {}; }
-    QString submitterName() const override { return {}; }
-    QString submitterEmail() const override { return {}; }
-    QString countryCode() const override { return {}; }
-    QString addressText() const override { return {}; }
-    void setAddressText(const QString&) override {}
-    void goToAddress() override {}
-    void navigate(const QString&) override {}
-    void setStatusMessage(const QString&) override {}
-    QString pageDescription() const override { return {}; }
-    QString pageKeywords() const override { return {}; }
-    void setPageToSubmit(const QString&) override {}
-    bool selectedTreePage(QString*) const override { return false; }
-    QString programFolder() const override { return {}; }
 };
 
 // 2,000 elements: html, head, title, four metas, body, and divs of a
@@ -90,7 +63,7 @@ void BM_NavigateToFilledFields(benchmark::State& state) {
     const QString url = QUrl::fromLocalFile(f.fileName()).toString();
 
     Globals g(dir.path());
-    QuietDialogs dialogs;
+    bench::QuietDialogs dialogs;
     Hub hub;
     WebEngineBrowser browser;
     PageDetailsTab tab(g, dialogs, hub);

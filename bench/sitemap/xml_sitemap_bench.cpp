@@ -24,6 +24,7 @@
 
 #include "sitemap/XmlSitemap.h"
 #include "support/MedianReporter.h"
+#include "support/ProcessorTime.h"
 
 namespace {
 
@@ -69,22 +70,15 @@ long peakKb() {
     return usage.ru_maxrss;
 }
 
-// Processor time (user and system) of this process, in ms.
-double cpuMs() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-}
 std::vector<double> gCpuMs;
 
 void BM_XmlSitemap(benchmark::State& state) {
     QDir(gDir).mkpath(QStringLiteral("ours"));
     const QString main = gDir + QStringLiteral("/ours/sitemap.xml");
     for (auto _ : state) {
-        const double before = cpuMs();
+        const double before = fd::bench::processCpuMs();
         const fd::XmlSitemapSummary s = fd::writeXmlSitemaps(kRoot, *gPages, main);
-        gCpuMs.push_back(cpuMs() - before);
+        gCpuMs.push_back(fd::bench::processCpuMs() - before);
         if (s.urls != kPages - kPages / 1000) state.SkipWithError("wrong URL count");
     }
 }
@@ -153,15 +147,7 @@ int main(int argc, char** argv) {
     if (peer > 0)
         std::printf("  ours / peer:       %8.2f x    target <= 0.30 x         %s\n", ours / peer,
                     ours <= 0.3 * peer ? "met" : "MISSED");
-    if (!gCpuMs.empty()) {
-        std::sort(gCpuMs.begin(), gCpuMs.end());
-        double load[1] = {0};
-        getloadavg(load, 1);
-        // Wall time waits for the disk and, on a busy machine, for a
-        // processor; the processor time shows the build's own work.
-        std::printf("  ours, processor:   %8.1f ms   (load average %.1f on %d processors)\n",
-                    gCpuMs[gCpuMs.size() / 2], load[0], int(sysconf(_SC_NPROCESSORS_ONLN)));
-    }
+    fd::bench::printProcessorMedian("  ours, processor:   ", gCpuMs);
     std::printf("  peak memory:       %8.1f MB   target <  200 MB         %s\n", peak / 1024.0,
                 peak < 200 * 1024 ? "met" : "MISSED");
     std::printf(

@@ -14,6 +14,8 @@ public:
     bool treePageSelected = false;
     QString treePage;
     QStringList pagesToSubmit;
+    QStringList tree;      // the tree's page nodes
+    QStringList statuses;  // what went to the status bar
 
     // Every Configuration field filled.
     void fillConfiguration() {
@@ -39,7 +41,7 @@ public:
     void setAddressText(const QString&) override {}
     void goToAddress() override {}
     void navigate(const QString&) override {}
-    void setStatusMessage(const QString&) override {}
+    void setStatusMessage(const QString& text) override { statuses << text; }
     QString pageDescription() const override { return description; }
     QString pageKeywords() const override { return keywords; }
     void setPageToSubmit(const QString& url) override { pagesToSubmit << url; }
@@ -48,6 +50,7 @@ public:
         return treePageSelected;
     }
     QString programFolder() const override { return {}; }
+    QStringList treePages() const override { return tree; }
 };
 
 }  // namespace fd::test

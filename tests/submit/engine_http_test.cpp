@@ -160,3 +160,31 @@ TEST_F(EngineHttp, CheckSendsAGetWithTheLowerCasedPage) {
               "q=site:http://acme.example/page.htm&e=<%EMAIL%>");
     EXPECT_EQ(folder.scalar("SELECT count(*) FROM WebSitePages"), "0");
 }
+
+TEST_F(EngineHttp, BrowserSubmissionKeepsWhatTheEnginesPageAnswered) {
+    addEngine(904, "Missing", "", server.base() + "/status/404?url=<%URL%>", "get");
+    addEngine(905, "Found", "", server.base() + "/add?url=<%URL%>", "get");
+    EngineTabServices services{folder.globals(), dialogs, hub, &browser};
+    PageCheckTab check(services);
+    PageSubmissionTab submit(services);
+    UpdateSearchEngineLists(*folder.globals().gDB, *folder.globals().errorLog, *check.list(),
+                            *submit.list());
+    submit.show();
+    QStringList told;
+    QObject::connect(&submit, &PageSubmissionTab::answered,
+                     [&](const QString& text) { told << text; });
+    submit.urlBox()->setText("http://acme.example/a.htm");
+    for (const char* engine : {"Missing", "Found"}) {
+        submit.list()->setCurrentItem(submit.list()->findEntry(QString::fromLatin1(engine)));
+        const qsizetype before = told.size();
+        submit.button()->click();
+        server.next();
+        ASSERT_TRUE(waitFor([&] { return told.size() > before; })) << engine;
+    }
+    EXPECT_EQ(folder.scalar("SELECT group_concat(ifnull(HTTPStatus, '-') || ' ' || Accepted || ' ' "
+                            "|| Channel, '|') FROM (SELECT * FROM SubmissionAnswers ORDER BY "
+                            "SubmissionID)"),
+              "404 0 Browser|- 1 Browser");
+    EXPECT_TRUE(told[0].contains("404")) << told[0].toStdString();
+    EXPECT_EQ(hub.statuses.last(), told[1]);
+}

@@ -1,9 +1,11 @@
 // The road of one submission through the main window: a site set up on the
-// Configuration tab, a page clicked in the tree, submitted to two engines.
+// Configuration tab, a page clicked in the tree, submitted to two engines;
+// and the IndexNow key of each root URL on the Configuration tab.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -59,6 +61,11 @@ protected:
 }  // namespace
 
 TEST_F(MainWindowSubmit, treePageSubmittedToTwoEnginesIsRecordedOnce) {
+    // Through the browser: the two seeded IndexNow engines become GET
+    // engines with the query their endpoint takes.
+    folder.exec(
+        "UPDATE SearchEngines SET HTTPSubmitMethod = 'get', SubmitQueryString = "
+        "SubmitQueryString || '?url=<%URL%>&key=<%KEYS%>' WHERE SearchEngineID IN (2, 3)");
     browser = new FakeBrowser;
     window = std::make_unique<frmMain>(folder.globals(), dialogs, browser);
     window->load();
@@ -134,4 +141,43 @@ TEST_F(MainWindowSubmit, treePageSubmittedToTwoEnginesIsRecordedOnce) {
                             "p.WebSitePageID = u.WebSitePageID ORDER BY u.SubmissionID DESC "
                             "LIMIT 1"),
               kRoot);
+}
+
+TEST_F(MainWindowSubmit, indexNowKeyFollowsTheRootUrlOnTheConfigurationTab) {
+    folder.exec(
+        QStringLiteral("INSERT INTO WebSites (WebSiteID, WebSiteGenericName) VALUES (1, "
+                       "'Acme')"));
+    folder.exec(
+        QStringLiteral("INSERT INTO WebSiteNames (WebSiteID, WebSiteBaseURL) VALUES (1, "
+                       "'http://acme.example/'), (1, 'http://www.acme.example/')"));
+    folder.exec(
+        QStringLiteral("UPDATE WebSiteConfiguration SET WebSiteGenericName = 'Acme', "
+                       "RootWebSiteAddress = 'http://acme.example/'"));
+    browser = new FakeBrowser;
+    window = std::make_unique<frmMain>(folder.globals(), dialogs, browser);
+    window->load();
+    window->show();
+
+    // The key's field and buttons sit on the Configuration tab, its caption
+    // naming the field.
+    auto* key = find<QLineEdit>("txtIndexNowKey");
+    ASSERT_TRUE(key);
+    EXPECT_TRUE(find<QWidget>("fraTabs_0")->isAncestorOf(key));
+    EXPECT_EQ(find<QLabel>("lblIndexNowKey")->buddy(), key);
+    for (const char* name : {"cmdNewKey", "cmdSaveKeyFile", "cmdCheckKeyFile"})
+        EXPECT_TRUE(find<QPushButton>(name)->isVisible()) << name;
+    EXPECT_TRUE(find<QWidget>("fraTabs_3")->isAncestorOf(find<QPushButton>("cmdSubmitAllPages")));
+
+    // A new key belongs to the root URL shown, and comes back with it.
+    EXPECT_EQ(key->text(), "");
+    find<QPushButton>("cmdNewKey")->click();
+    const QString made = key->text();
+    EXPECT_EQ(made.size(), 32);
+    auto* roots = find<QComboBox>("cmbWebSiteRoot");
+    roots->setCurrentIndex(roots->findText("http://www.acme.example/"));
+    EXPECT_EQ(key->text(), "");
+    roots->setCurrentIndex(roots->findText("http://acme.example/"));
+    EXPECT_EQ(key->text(), made);
+    EXPECT_EQ(folder.scalar("SELECT WebSiteBaseURL || ' ' || IndexNowKey FROM IndexNowKeys"),
+              "http://acme.example/ " + made);
 }

@@ -33,6 +33,12 @@ protected:
 
     void SetUp() override {
         hub.fillConfiguration();
+        // These tests follow submissions through the browser: the seeded
+        // IndexNow engines become GET engines with the query their endpoint
+        // takes (the IndexNow client has tests of its own).
+        folder.exec(
+            "UPDATE SearchEngines SET HTTPSubmitMethod = 'get', SubmitQueryString = "
+            "SubmitQueryString || '?url=<%URL%>&key=<%KEYS%>' WHERE HTTPSubmitMethod = 'indexnow'");
         reload();
         check.resize(700, 400);
         submit.resize(700, 400);
