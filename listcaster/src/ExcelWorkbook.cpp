@@ -171,6 +171,8 @@ void writeWorkbook(const QByteArray& fileName, const TableSource& list,
         const int highlight = options.highlight;
         const int highlightText = options.highlightText;
         for (int r = 1; r <= k; ++r) {
+            if (options.progress && r % 256 == 0 && !options.progress(r, k))
+                throw WorkbookError{kWorkbookCancelled, QStringLiteral("Cancelled")};
             const int i = rows[r - 1];
             const bool marked = bb && options.mark && list.isSelected(i);
             for (int j = 1; j <= n; ++j) {
@@ -201,6 +203,8 @@ void writeWorkbook(const QByteArray& fileName, const TableSource& list,
             }
         }
 
+        if (options.progress && !options.progress(k, k))
+            throw WorkbookError{kWorkbookCancelled, QStringLiteral("Cancelled")};
         check(worksheet_set_header(ws, headerText(options.header).constData()));
         check(worksheet_set_footer(ws, "&CSeite &P von &N"));
 

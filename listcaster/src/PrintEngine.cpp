@@ -1,11 +1,14 @@
 #include "listcaster/PrintEngine.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "PrintFailure.h"
+#include "listcaster/Prompter.h"
 
 namespace listcaster {
 
@@ -277,7 +280,18 @@ bool CPrintListView::PrintControl(bool inColor, bool mark) {
 
         const double bottomLimit = bottom + (page_->Footer->Text.isEmpty() ? 0.0 : screenGap());
         const int rows = list_.rowCount();
+        // A long list shows its progress; Cancel abandons the printout.
+        std::unique_ptr<Progress> progress;
+        if (rows > kProgressRows)
+            progress = prompter().progress(list_.widget(), QStringLiteral("Print list"),
+                                           QStringLiteral("Printing %1 rows ...")
+                                               .arg(QLocale(QLocale::English).toString(rows)),
+                                           rows);
         for (int i = 1; i <= rows; ++i) {
+            if (progress && i % 256 == 0 && !progress->advance(i)) {
+                printer_.abortDoc();
+                return false;
+            }
             if (PrintOnlySelectedItems && !list_.isSelected(i)) continue;
             const double needed =
                 printer_.textHeight(list_.itemText(i)) + 2.0 * printer_.twipsPerPixelY();
@@ -293,6 +307,10 @@ bool CPrintListView::PrintControl(bool inColor, bool mark) {
             }
             PrintListRow(printer_, i, list_, left, inColor, mark, fit);
             ++printedItems_;
+        }
+        if (progress && !progress->advance(rows)) {
+            printer_.abortDoc();
+            return false;
         }
         printFooter();
         printer_.endDoc();

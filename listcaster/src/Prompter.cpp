@@ -7,11 +7,54 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QUrl>
 
 namespace listcaster {
 
 Prompter::~Prompter() = default;
+Progress::~Progress() = default;
+
+namespace {
+
+class SilentProgress : public Progress {
+public:
+    bool advance(int) override { return true; }
+};
+
+class DialogProgress : public Progress {
+public:
+    DialogProgress(QWidget* parent, const QString& caption, const QString& text, int maximum)
+        : dialog_(text, QStringLiteral("Cancel"), 0, maximum, parent) {
+        dialog_.setObjectName(QStringLiteral("dlgListProgress"));
+        dialog_.setWindowTitle(caption);
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(500);
+        dialog_.setAutoReset(false);
+        dialog_.setAutoClose(false);
+        dialog_.setValue(0);
+    }
+    bool advance(int value) override {
+        // A modal progress dialog handles pending events (a click on Cancel
+        // among them) in setValue.
+        if (value != dialog_.value()) dialog_.setValue(value);
+        return !dialog_.wasCanceled();
+    }
+
+private:
+    QProgressDialog dialog_;
+};
+
+}  // namespace
+
+std::unique_ptr<Progress> Prompter::progress(QWidget*, const QString&, const QString&, int) {
+    return std::make_unique<SilentProgress>();
+}
+
+std::unique_ptr<Progress> QtPrompter::progress(QWidget* parent, const QString& caption,
+                                               const QString& text, int maximum) {
+    return std::make_unique<DialogProgress>(parent, caption, text, maximum);
+}
 
 namespace {
 

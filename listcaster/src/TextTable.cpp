@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "TextWrite.h"
+
 namespace listcaster {
 
 namespace {
@@ -16,6 +18,9 @@ int charCount(const QString& s) {
         if (c.isLowSurrogate()) --n;
     return n;
 }
+
+// Rows between two questions to the progress.
+constexpr qint64 kProgressStride = 256;
 
 // Removes leading and trailing blanks only; tabs stay.
 QStringView trimBlanks(QStringView s) {
@@ -61,22 +66,7 @@ public:
         // UTF-8, so the text is written as UTF-8.
         const QByteArray bytes = pending_.toUtf8();
         pending_.clear();
-        // A device may take part of a chunk; the rest is offered again until
-        // it is all written or the device reports an error.
-        errno = 0;
-        qint64 done = 0;
-        while (done < bytes.size()) {
-            const qint64 n = out_.write(bytes.constData() + done, bytes.size() - done);
-            if (n <= 0) break;
-            done += n;
-        }
-        if (done != bytes.size()) {
-            const int err = errno;
-            QString desc = out_.errorString();
-            if (desc.isEmpty() || desc == QLatin1String("Unknown error"))
-                desc = QStringLiteral("Device I/O error");
-            failure_ = ExportFailure{errnoToNumber(err, kTextErrDeviceIO), desc};
-        }
+        failure_ = writeWholeText(out_, bytes);
         return !failure_;
     }
     const std::optional<ExportFailure>& failure() const { return failure_; }
@@ -89,6 +79,24 @@ private:
 };
 
 }  // namespace
+
+std::optional<ExportFailure> writeWholeText(QIODevice& out, const QByteArray& bytes) {
+    // A device may take part of the bytes; the rest is offered again until it
+    // is all written or the device reports an error.
+    errno = 0;
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) break;
+        done += n;
+    }
+    if (done == bytes.size()) return std::nullopt;
+    const int err = errno;
+    QString desc = out.errorString();
+    if (desc.isEmpty() || desc == QLatin1String("Unknown error"))
+        desc = QStringLiteral("Device I/O error");
+    return ExportFailure{errnoToNumber(err, kTextErrDeviceIO), desc};
+}
 
 int textFailureNumber(int err, int fallback) {
     return errnoToNumber(err, fallback);
@@ -105,11 +113,18 @@ std::optional<ExportFailure> writeTextTable(const TableSource& table,
     // column but the last gets one more place for the blank that separates it
     // from the next.
     std::vector<int> w(static_cast<size_t>(n), 0);
+    const qint64 steps = options.readable ? 2 * qint64(rows) : rows;
+    // Every so many rows the progress is asked whether to go on.
+    auto goOn = [&](qint64 done) {
+        return !options.progress || done % kProgressStride != 0 || options.progress(done, steps);
+    };
     if (options.readable) {
         for (int k = 1; k <= n; ++k) w[k - 1] = charCount(lv.columnText(k));
-        for (int i = 1; i <= rows; ++i)
+        for (int i = 1; i <= rows; ++i) {
+            if (!goOn(i)) return ExportFailure{kTextCancelled, QStringLiteral("Cancelled")};
             for (int k = 1; k <= n; ++k)
                 w[k - 1] = std::max(w[k - 1], charCount(lv.cellText(i, k)));
+        }
         for (int k = 1; k < n; ++k) ++w[k - 1];
     }
 
@@ -141,12 +156,16 @@ std::optional<ExportFailure> writeTextTable(const TableSource& table,
         writer.line(QString(charCount(line), QLatin1Char('-')));
     }
 
+    const qint64 first = options.readable ? rows : 0;
     for (int i = 1; i <= rows && !writer.failure(); ++i) {
+        if (!goOn(first + i)) return ExportFailure{kTextCancelled, QStringLiteral("Cancelled")};
         if (options.onlySelected && !lv.isSelected(i)) continue;
         line.clear();
         for (int k = 1; k <= n; ++k) addField(lv.cellText(i, k), k);
         writer.line(trimBlanks(line));
     }
+    if (options.progress && !writer.failure() && !options.progress(steps, steps))
+        return ExportFailure{kTextCancelled, QStringLiteral("Cancelled")};
     writer.flush();
     return writer.failure();
 }

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QPalette>
 #include <QRandomGenerator>
 #include <cerrno>
@@ -101,9 +102,29 @@ bool clsLVExcelExport::ExportListViewToExcel(QWidget* parent) {
             twipsPerPixelX > 0 ? twipsPerPixelX : ListViewSource::twipsPerPixelX();
         options.highlight = rgbOf(pal.color(QPalette::Highlight));
         options.highlightText = rgbOf(pal.color(QPalette::HighlightedText));
+        // A long list shows its progress; Cancel drops the new workbook and
+        // leaves the file as it was.
+        std::unique_ptr<Progress> progress;
+        const int rows = list_.rowCount();
+        if (rows > kProgressRows) {
+            progress = prompter().progress(parent, QStringLiteral("Export list"),
+                                           QStringLiteral("Exporting %1 rows to %2 ...")
+                                               .arg(QLocale(QLocale::English).toString(rows))
+                                               .arg(QFileInfo(Filename).fileName()),
+                                           rows);
+            // Only the selected rows may be written: the bar still runs to
+            // its end.
+            options.progress = [&progress, rows](int done, int total) {
+                return progress->advance(total > 0 ? int(qint64(done) * rows / total) : rows);
+            };
+        }
         try {
             writeWorkbook(tmpName, list_, options);
         } catch (const WorkbookError& e) {
+            if (e.number == kWorkbookCancelled) {
+                QFile::remove(tmpPath);
+                return false;
+            }
             throw ExportError{e.number, e.description};
         }
         // A replaced workbook keeps its permissions; a new one has the

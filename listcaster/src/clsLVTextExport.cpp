@@ -1,13 +1,16 @@
 #include "listcaster/clsLVTextExport.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QLocale>
 #include <QStringBuilder>
 #include <cerrno>
 #include <vector>
 
+#include "TextWrite.h"
 #include "listcaster/Prompter.h"
 
 namespace listcaster {
@@ -28,15 +31,19 @@ bool clsLVTextExport::ShowFileDialog(QWidget* parent) {
     return true;
 }
 
-std::optional<ExportFailure> clsLVTextExport::writeTo(QIODevice& out) const {
-    if (!source_.isBound())
-        return ExportFailure{kErrNoList, QStringLiteral("There is no list to export.")};
+TextTableOptions clsLVTextExport::tableOptions() const {
     TextTableOptions options;
     options.header = header_;
     options.onlySelected = onlySelected_;
     options.writeHeader = writeHeader_;
     options.readable = readable_;
-    return writeTextTable(source_, options, out);
+    return options;
+}
+
+std::optional<ExportFailure> clsLVTextExport::writeTo(QIODevice& out) const {
+    if (!source_.isBound())
+        return ExportFailure{kErrNoList, QStringLiteral("There is no list to export.")};
+    return writeTextTable(source_, tableOptions(), out);
 }
 
 QString clsLVTextExport::failureText(const ExportFailure& f) {
@@ -63,6 +70,29 @@ bool clsLVTextExport::ExportListViewToTextfile(QWidget* parent) {
         reportFailure(parent, {kErrNoList, QStringLiteral("There is no list to export.")});
         return false;
     }
+    // A long list is written into memory first, under a progress bar, so that
+    // Cancel leaves the file as it was, whether it was to be replaced or
+    // appended to.
+    const int rows = source_.rowCount();
+    const bool prepare = rows > kProgressRows;
+    QBuffer prepared;
+    if (prepare) {
+        prepared.open(QIODevice::WriteOnly);
+        const std::unique_ptr<Progress> progress =
+            prompter().progress(parent, kCaption,
+                                QStringLiteral("Exporting %1 rows to %2 ...")
+                                    .arg(QLocale(QLocale::English).toString(rows))
+                                    .arg(QFileInfo(filename_).fileName()),
+                                rows);
+        TextTableOptions options = tableOptions();
+        options.progress = [&progress, rows](qint64 done, qint64 total) {
+            return progress->advance(int(done * rows / total));
+        };
+        if (const auto failure = writeTextTable(source_, options, prepared)) {
+            if (failure->number != kTextCancelled) reportFailure(parent, *failure);
+            return false;
+        }
+    }
     QFile file(filename_);
     QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
     mode |= append_ ? QIODevice::Append : QIODevice::Truncate;
@@ -80,7 +110,7 @@ bool clsLVTextExport::ExportListViewToTextfile(QWidget* parent) {
         reportFailure(parent, f);
         return false;
     }
-    auto failure = writeTo(file);
+    auto failure = prepare ? writeWholeText(file, prepared.data()) : writeTo(file);
     file.close();
     if (!failure && file.error() != QFileDevice::NoError)
         failure = ExportFailure{kErrDeviceIO, file.errorString()};

@@ -5,7 +5,9 @@
 // FakePrompter::Scope.
 
 #include <QString>
+#include <algorithm>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <vector>
@@ -95,7 +97,36 @@ public:
 
     void beep() override { ++beeps; }
 
+    // Progress bars opened (caption, maximum, furthest value); a value at or
+    // beyond cancelAt is answered with Cancel.
+    struct ProgressShown {
+        QString caption;
+        int maximum = 0;
+        int furthest = 0;
+    };
+    std::vector<ProgressShown> progresses;
+    std::optional<int> cancelAt;
+
+    std::unique_ptr<Progress> progress(QWidget*, const QString& caption, const QString&,
+                                       int maximum) override {
+        progresses.push_back({caption, maximum, 0});
+        return std::make_unique<Recorder>(*this, progresses.size() - 1);
+    }
+
 private:
+    class Recorder : public Progress {
+    public:
+        Recorder(FakePrompter& p, std::size_t i) : p_(p), i_(i) {}
+        bool advance(int value) override {
+            p_.progresses[i_].furthest = std::max(p_.progresses[i_].furthest, value);
+            return !(p_.cancelAt && value >= *p_.cancelAt);
+        }
+
+    private:
+        FakePrompter& p_;
+        std::size_t i_;
+    };
+
     template <typename T>
     static std::optional<T> takeFront(std::deque<std::optional<T>>& queue) {
         std::optional<T> a;

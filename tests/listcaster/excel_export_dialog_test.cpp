@@ -270,6 +270,40 @@ TEST(ExcelExport, replacesAnExistingFileAndReportsAnUnwritablePlace) {
         << prompts.messages[0].text.toStdString();
 }
 
+// More than 10,000 rows show a progress bar; Cancel keeps the old file and
+// leaves no temporary file behind.
+TEST(ExcelExport, longListCancelledKeepsTheOldFile) {
+    FakePrompter prompts;
+    FakePrompter::Scope scope(prompts);
+    QTemporaryDir dir;
+    QTreeWidget list;
+    list.setHeaderLabels({"Key", "Value"});
+    for (int i = 0; i < 10001; ++i)
+        list.addTopLevelItem(new QTreeWidgetItem(QStringList{QString::number(i), "v"}));
+    const QString path = dir.filePath("old.xlsx");
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("kept");
+    }
+    clsLVExcelExport x;
+    x.setListView(&list);
+    x.Filename = path;
+    prompts.cancelAt = 5000;
+    EXPECT_FALSE(x.ExportListViewToExcel());
+    EXPECT_TRUE(prompts.messages.empty());
+    QFile kept(path);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "kept");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.xlsx"});
+
+    prompts.cancelAt.reset();
+    ASSERT_TRUE(x.ExportListViewToExcel());
+    EXPECT_EQ(readBack(path)["max_row"].toInt(), 10002);
+    ASSERT_EQ(prompts.progresses.size(), 2u);
+    EXPECT_EQ(prompts.progresses[1].furthest, 10001);
+}
+
 TEST(ExcelExport, fileDialogOffersWorkbooksAndKeepsTheNameOnCancel) {
     FakePrompter prompts;
     FakePrompter::Scope scope(prompts);

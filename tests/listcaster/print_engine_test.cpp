@@ -303,6 +303,20 @@ TEST(PrintEngine, pageSetup_isAppliedToThePrinter) {
     EXPECT_EQ(fresh.Orientation, kOrientationPortrait);
 }
 
+// More than 10,000 rows show a progress bar; Cancel abandons the document
+// without a message.
+TEST(PrintEngine, longList_cancelAbandonsTheDocument) {
+    Engine e(threeColumns(10001));
+    e.prompts.cancelAt = 2000;
+    EXPECT_FALSE(e.print());
+    EXPECT_EQ(e.printer.ops.back().kind, Kind::AbortDoc);
+    EXPECT_EQ(e.printer.count(Kind::EndDoc), 0);
+    EXPECT_TRUE(e.prompts.messages.empty());
+    ASSERT_EQ(e.prompts.progresses.size(), 1u);
+    EXPECT_EQ(e.prompts.progresses[0].caption, "Print list");
+    EXPECT_LT(e.engine->printedItems(), 3000);  // stopped soon after the Cancel
+}
+
 TEST(PrintEngine, printerFailure_abortsBeepsAndReportsWithNothingAfterTheAbort) {
     Engine e(threeColumns(300));
     e.page().Footer->Text = QStringLiteral("F");

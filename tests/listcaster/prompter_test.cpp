@@ -1,6 +1,13 @@
 // The shared prompter seam: the fake is installed and removed per scope, and
-// the VB-style filter strings of the exporters turn into Qt's filter form.
+// the VB-style filter strings of the exporters turn into Qt's filter form;
+// the real progress dialog appears over its window and takes a Cancel.
 #include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QWidget>
 
 #include "FakePrompter.h"
 
@@ -32,4 +39,31 @@ TEST(Prompter, pipeFilterBecomesQtFilter) {
               "Textfiles (*.txt);;All files (*.*)");
     EXPECT_EQ(QtPrompter::toQtFilter("Text|*.txt;*.log"), "Text (*.txt *.log)");
     EXPECT_EQ(QtPrompter::toQtFilter(""), "");
+}
+
+TEST(Prompter, progressDialogAppearsOverItsWindowAndCancels) {
+    QWidget window;
+    window.show();
+    QtPrompter real;
+    auto progress = real.progress(&window, "Export list", "Exporting 100 rows ...", 100);
+    auto* dialog = window.findChild<QProgressDialog*>("dlgListProgress");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+    // It appears once the work has run for a moment, not at once.
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(progress->advance(1));
+    const QDeadlineTimer deadline(30000);
+    while (!dialog->isVisible() && !deadline.hasExpired()) QTest::qWait(20);
+    ASSERT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowTitle(), "Export list");
+    EXPECT_EQ(dialog->labelText(), "Exporting 100 rows ...");
+
+    EXPECT_TRUE(progress->advance(50));
+    EXPECT_EQ(dialog->value(), 50);
+    auto* cancel = dialog->findChild<QPushButton*>();
+    ASSERT_NE(cancel, nullptr);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_FALSE(progress->advance(51));
+    progress.reset();
+    EXPECT_EQ(window.findChild<QProgressDialog*>(), nullptr);
 }

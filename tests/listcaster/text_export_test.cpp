@@ -173,6 +173,39 @@ TEST_F(TextExport, writeFailureMidFile_reportsAndKeepsWhatWasWritten) {
               "Error 57 while exporting to the textfile occured:\n\nNo space left on device");
 }
 
+// More than 10,000 rows: a progress bar; Cancel leaves the file (replaced or
+// appended to) exactly as it was, and a full run writes what a short list's
+// export writes.
+TEST_F(TextExport, longList_progressAndCancelLeaveTheFileAlone) {
+    auto list = test::makeList({"Key", "Value"}, {});
+    for (int i = 0; i < 10001; ++i)
+        list->addTopLevelItem(new QTreeWidgetItem(QStringList{QString::number(i), "value"}));
+    ex.setListView(list.get());
+    const QByteArray direct = exportBytes(ex);
+
+    const QString path = dir.filePath("long.txt");
+    for (const bool append : {false, true}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("kept\r\n");
+        f.close();
+        ex.setFilename(path);
+        ex.setAppend(append);
+        fake.cancelAt = 5000;
+        EXPECT_FALSE(ex.ExportListViewToTextfile());
+        EXPECT_EQ(readFile(path), "kept\r\n") << append;
+    }
+    EXPECT_TRUE(fake.messages.empty());  // a cancel is no failure
+
+    fake.cancelAt.reset();
+    ex.setAppend(false);
+    ASSERT_TRUE(ex.ExportListViewToTextfile());
+    EXPECT_EQ(readFile(path), direct);
+    ASSERT_EQ(fake.progresses.size(), 3u);
+    EXPECT_EQ(fake.progresses.back().caption, "Export list");
+    EXPECT_EQ(fake.progresses.back().furthest, 10001);
+}
+
 TEST_F(TextExport, fullDisk_isReportedAsDiskFull) {
     if (!QFile::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     ex.setFilename("/dev/full");

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 #include "listcaster/Export.h"
 #include "listcaster/TableSource.h"
@@ -22,7 +23,13 @@ struct WorkbookOptions {
     double twipsPerPixelX = 15.0;  // for the column widths
     int highlight = 0x308CC6;      // fill and text colours of a marked row
     int highlightText = 0xFFFFFF;
+    // Told how many of the rows are written now and then; false stops the
+    // writing with the error kWorkbookCancelled.
+    std::function<bool(int done, int total)> progress;
 };
+
+// The error number of a writing stopped by its progress.
+inline constexpr int kWorkbookCancelled = -1;
 
 // A failure of the writer: libxlsxwriter's error number and text.
 struct WorkbookError {

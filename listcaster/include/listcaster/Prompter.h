@@ -6,6 +6,7 @@
 // (or a host) installs its own with setPrompter().
 
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "listcaster/Export.h"
@@ -19,6 +20,19 @@ namespace listcaster {
 enum class MessageIcon { None, Information, Question, Warning, Error };
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class Answer { Ok, Cancel, Yes, No, Retry };
+
+// Lists of more rows than this show a progress bar with a Cancel button while
+// they are exported or printed.
+inline constexpr int kProgressRows = 10000;
+
+// The progress of one export or printout.
+class LISTCASTER_EXPORT Progress {
+public:
+    virtual ~Progress();
+    // Moves the bar to value (0 to the maximum it was opened with); false
+    // once the user has pressed Cancel.
+    virtual bool advance(int value) = 0;
+};
 
 class LISTCASTER_EXPORT Prompter {
 public:
@@ -52,6 +66,11 @@ public:
 
     // The system's warning sound.
     virtual void beep() = 0;
+
+    // A progress bar under text, captioned caption, with a Cancel button. The
+    // base shows nothing and never cancels.
+    virtual std::unique_ptr<Progress> progress(QWidget* parent, const QString& caption,
+                                               const QString& text, int maximum);
 };
 
 // The real dialogs: QMessageBox, QFileDialog, QDesktopServices, QFontDialog,
@@ -68,6 +87,10 @@ public:
     std::optional<FontSpec> chooseFont(QWidget* parent, const FontSpec& initial) override;
     bool printSetup(QWidget* parent, QPrinter* printer) override;
     void beep() override;
+    // A window-modal progress dialog, shown once the work has run for half a
+    // second.
+    std::unique_ptr<Progress> progress(QWidget* parent, const QString& caption, const QString& text,
+                                       int maximum) override;
 
     // "Textfiles (*.txt)|*.txt|All files (*.*)|*.*" -> "Textfiles (*.txt);;All files (*.*)".
     static QString toQtFilter(const QString& pipeFilter);

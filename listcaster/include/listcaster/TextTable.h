@@ -7,6 +7,7 @@
 // no list view.
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "listcaster/Export.h"
@@ -29,12 +30,17 @@ inline constexpr int kTextErrDiskFull = 61;        // no space left
 inline constexpr int kTextErrPermission = 70;      // access denied
 inline constexpr int kTextErrPathFileAccess = 75;  // the file could not be opened
 inline constexpr int kTextErrPathNotFound = 76;    // its folder does not exist
+inline constexpr int kTextCancelled = -1;          // stopped by its progress
 
 struct TextTableOptions {
     QString header;  // title written above the data; empty means no title block
     bool onlySelected = false;
     bool writeHeader = true;  // the column captions and a dashed rule
     bool readable = false;    // columns padded with blanks instead of tabs
+    // Told now and then how far the writing is (done of total steps: one a
+    // row, two in readable mode, where the widths are measured first); false
+    // stops it with the failure kTextCancelled.
+    std::function<bool(qint64 done, qint64 total)> progress;
 };
 
 // Writes table into out; the failure, if any (what was written stays).

@@ -54,7 +54,9 @@ public:
 
     // Opens filename() (appending or replacing) and writes the list to it.
     // On failure shows "Error <n> while exporting to the textfile occured:"
-    // with the description and returns false; what was written stays.
+    // with the description and returns false; what was written stays. A list
+    // of more than kProgressRows rows is first written out in memory under a
+    // progress bar: Cancel there returns false with the file untouched.
     bool ExportListViewToTextfile(QWidget* parent = nullptr);
 
     // The same export into an open device, failures reported the same way.
@@ -68,6 +70,7 @@ public:
 
 private:
     void reportFailure(QWidget* parent, const ExportFailure& f) const;
+    TextTableOptions tableOptions() const;
 
     ListViewSource source_;
     QString filename_;
