@@ -1,6 +1,7 @@
 #include "CreateXmlSitemap.h"
 
 #include <QFileInfo>
+#include <QLocale>
 #include <QPointer>
 #include <QUrl>
 
@@ -90,7 +91,16 @@ void CreateXmlSitemap_Click(const QStringList& nodes, const QHash<QString, QDate
 
         XmlSitemapSummary summary;
         try {
-            summary = writeXmlSitemaps(root, pages, *path);
+            // A long list shows its progress; Cancel leaves the files already
+            // there as they were. The bar is gone before anything is told.
+            const auto progress =
+                s.dialogs.progress(s.parent,
+                                   QStringLiteral("Writing the XML sitemap of %1 pages ...")
+                                       .arg(QLocale(QLocale::English).toString(pages.size())),
+                                   pages.size());
+            XmlSitemapOptions options;
+            options.progress = [&progress](qint64 done, qint64) { return progress->advance(done); };
+            summary = writeXmlSitemaps(root, pages, *path, options);
         } catch (const AppError& e) {
             logFailure(s.log, kXmlSitemapRoutine, e);
             tell(QStringLiteral("The XML sitemap could not be written; the files already there "
@@ -98,6 +108,7 @@ void CreateXmlSitemap_Click(const QStringList& nodes, const QHash<QString, QDate
                  e.description());
             return;
         }
+        if (summary.cancelled) return;
         // The browser shows XML but not compressed files; those are only
         // summed up.
         const bool compressed =

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QSaveFile>
 #include <QUrl>
@@ -86,6 +87,12 @@ bool leftOutOfSiteMap(const QString& entry) {
 }
 
 QString buildSiteMapHtml(const QString& root, const QString& siteName, const QStringList& entries) {
+    return *buildSiteMapHtml(root, siteName, entries, nullptr);
+}
+
+std::optional<QString> buildSiteMapHtml(const QString& root, const QString& siteName,
+                                        const QStringList& entries,
+                                        const std::function<bool(qint64, qint64)>& progress) {
     const QString r = escaped(root);
     const QString label = siteName.isEmpty() ? r : escaped(siteName);
     QString html;
@@ -102,7 +109,10 @@ QString buildSiteMapHtml(const QString& root, const QString& siteName, const QSt
          label + QStringLiteral("</a></h3></td></tr>"));
 
     qint32 linksWritten = 0;
+    qint64 done = 0;
     for (const QString& entry : entries) {
+        if (progress && ++done % kSiteMapProgressStride == 0 && !progress(done, entries.size()))
+            return std::nullopt;
         if (leftOutOfSiteMap(entry)) continue;
         const QString text = escaped(entry.startsWith(u'/') ? entry.mid(1) : entry);
         const QString link = QStringLiteral("<li><a href=\"") + r + escaped(entry) +
@@ -120,6 +130,7 @@ QString buildSiteMapHtml(const QString& root, const QString& siteName, const QSt
                         "href=\"") +
          kMakerHomePage + QStringLiteral("\">Tallowby</a> Automation Software</font></td></tr>"));
     line(QStringLiteral("</table></body></html>"));
+    if (progress && !progress(entries.size(), entries.size())) return std::nullopt;
     return html;
 }
 
@@ -221,7 +232,22 @@ void CreateSiteMap_Click(const QStringList& nodes, const QString& siteName,
                          const SiteMapServices& s) {
     if (!siteMapTreeReady(nodes, s)) return;
     const QString root = nodes.first();
-    const QString html = buildSiteMapHtml(root, siteName, nodes.mid(1));
+    // A long list shows its progress; Cancel ends the run before anything is
+    // asked or written. The bar is gone before the save dialog opens.
+    std::optional<QString> built;
+    {
+        const qint64 entries = nodes.size() - 1;
+        const auto progress =
+            s.dialogs.progress(s.parent,
+                               QStringLiteral("Writing the site map of %1 pages ...")
+                                   .arg(QLocale(QLocale::English).toString(entries)),
+                               entries);
+        built = buildSiteMapHtml(root, siteName, nodes.mid(1), [&progress](qint64 done, qint64) {
+            return progress->advance(done);
+        });
+    }
+    if (!built) return;
+    const QString& html = *built;
 
     try {
         FileDialogRequest r;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 #include "core/AppError.h"
 #include "platform/Dialogs.h"
@@ -34,6 +35,13 @@ bool leftOutOfSiteMap(const QString& entry);
 // heading shows siteName, or root when the name is empty. Every inserted
 // value is HTML-escaped, so names holding "<", "&" or quotes show intact.
 QString buildSiteMapHtml(const QString& root, const QString& siteName, const QStringList& entries);
+// The same, telling progress how many entries are done every
+// kSiteMapProgressStride entries and at the end; nothing once progress says
+// stop.
+inline constexpr qint64 kSiteMapProgressStride = 4096;
+std::optional<QString> buildSiteMapHtml(const QString& root, const QString& siteName,
+                                        const QStringList& entries,
+                                        const std::function<bool(qint64, qint64)>& progress);
 
 // The file's bytes: the page followed by one more CR LF, 8-bit text.
 QByteArray siteMapFileBytes(const QString& html);

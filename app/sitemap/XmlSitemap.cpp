@@ -547,7 +547,17 @@ XmlSitemapSummary writeXmlSitemaps(const QString& rootUrl, const QList<SitemapPa
         files.back()->finish();
     };
 
+    // A stopped build drops its temporary files with them.
+    auto stopped = [&](qint64 done) { return !options.progress(done, pages.size()); };
+    auto cancelled = [] {
+        XmlSitemapSummary none;
+        none.cancelled = true;
+        return none;
+    };
+
     for (qsizetype i = 0; i < pages.size(); ++i) {
+        if (options.progress && i > 0 && i % kSiteMapProgressStride == 0 && stopped(i))
+            return cancelled();
         const SitemapPage& page = pages[i];
         if (leftOutOfSiteMap(page.entry)) {
             ++summary.notListed;
@@ -604,6 +614,7 @@ XmlSitemapSummary writeXmlSitemaps(const QString& rootUrl, const QList<SitemapPa
         index->finish();
         summary.indexed = true;
     }
+    if (options.progress && stopped(pages.size())) return cancelled();
 
     // Only when every file is on disk do they take their places: the numbered
     // files before the index that lists them; a single file goes straight to

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -65,6 +66,9 @@ struct XmlSitemapOptions {
     std::optional<bool> gzip;
     // The date the index gives its files.
     QDate written = QDate::currentDate();
+    // Told how many of the pages are done every so often and once all files
+    // are complete, before any takes its place; false stops the build.
+    std::function<bool(qint64 done, qint64 total)> progress;
 };
 
 // What one build wrote and what it left out.
@@ -74,11 +78,12 @@ struct XmlSitemapSummary {
     // first, then the numbered files. Empty when there was nothing to list.
     QStringList files;
     bool indexed = false;
-    qint64 notListed = 0;   // left out by the site map's own rules (robots.txt, logs, ...)
-    qint64 otherHost = 0;   // on another scheme, host or port than the root
-    qint64 tooLong = 0;     // over kMaxSitemapUrlLength characters once escaped
-    qint64 duplicates = 0;  // the same address as an earlier page once normalised
-    QString sitemapUrl;     // the main file's published address, for robots.txt
+    qint64 notListed = 0;    // left out by the site map's own rules (robots.txt, logs, ...)
+    qint64 otherHost = 0;    // on another scheme, host or port than the root
+    qint64 tooLong = 0;      // over kMaxSitemapUrlLength characters once escaped
+    qint64 duplicates = 0;   // the same address as an earlier page once normalised
+    QString sitemapUrl;      // the main file's published address, for robots.txt
+    bool cancelled = false;  // stopped by its progress: nothing was written
 };
 
 // The numbered file beside mainPath: "sitemap.xml" -> "sitemap-2.xml",
@@ -88,9 +93,9 @@ QString numberedSitemapPath(const QString& mainPath, int number);
 // Builds the sitemaps for the pages of root and writes them to mainPath and
 // the numbered files beside it. Every file goes to a temporary file in the
 // same folder first; only when all are complete are they renamed into place
-// (the numbered files before the index), so a failure leaves the earlier
-// files as they were. Nothing is written when no page can be listed. Throws
-// AppError when root is not a web address or a file cannot be written.
+// (the numbered files before the index), so a failure, or a stop asked for
+// by the progress, leaves the earlier files as they were. Nothing is written when no page can be
+// listed. Throws AppError when root is not a web address or a file cannot be written.
 XmlSitemapSummary writeXmlSitemaps(const QString& rootUrl, const QList<SitemapPage>& pages,
                                    const QString& mainPath, const XmlSitemapOptions& options = {});
 

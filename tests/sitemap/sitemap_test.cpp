@@ -126,6 +126,26 @@ TEST_F(SiteMapRun, CancelWritesNothing) {
     EXPECT_EQ(folder.errorLog(), "");
 }
 
+// A long list shows its progress; Cancel there ends the run before the save
+// dialog, with nothing written or logged.
+TEST_F(SiteMapRun, LongListCancelledAsksAndWritesNothing) {
+    QStringList many{"http://a.example"};
+    for (int i = 0; i < 20000; ++i) many << QStringLiteral("/p%1.htm").arg(i);
+    dialogs.cancelProgressAt = 10000;
+    CreateSiteMap_Click(many, "", services());
+    ASSERT_EQ(dialogs.progresses.size(), 1u);
+    EXPECT_EQ(dialogs.progresses[0].maximum, 20000);
+    EXPECT_TRUE(dialogs.fileRequests.empty());
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(folder.errorLog(), "");
+
+    dialogs.cancelProgressAt.reset();
+    dialogs.files.push_back(folder.file("map.htm"));
+    CreateSiteMap_Click(many, "", services());
+    EXPECT_GT(dialogs.progresses[1].furthest, 0);
+    EXPECT_TRUE(test::readFile(folder.file("map.htm")).contains("/p19999.htm"));
+}
+
 TEST_F(SiteMapRun, WritesShowsAndDeclinesTheUpload) {
     const QString path = folder.file("my map.htm");
     dialogs.files.push_back(path);

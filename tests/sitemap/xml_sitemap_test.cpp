@@ -435,6 +435,41 @@ TEST_F(XmlSitemapRun, AFileThatCannotBeWrittenIsToldAndLogged) {
     EXPECT_TRUE(browser.navigations.isEmpty());
 }
 
+// A long list shows its progress. Cancel, whether while the pages are written
+// or once every file is complete, says nothing and leaves the earlier sitemap
+// and no temporary file; a run to the end replaces it.
+TEST_F(XmlSitemapRun, CancelKeepsTheEarlierSitemap) {
+    const QString maps = folder.file("maps");
+    ASSERT_TRUE(QDir().mkpath(maps));
+    const QString path = maps + "/sitemap.xml";
+    {
+        QFile earlier(path);
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier sitemap");
+    }
+    QStringList nodes{"http://a.example"};
+    for (int i = 0; i < 60000; ++i) nodes << QStringLiteral("/p%1.htm").arg(i);
+
+    for (const qint64 cancelAt : {30000, 60000}) {
+        dialogs.files.push_back(path);
+        dialogs.cancelProgressAt = cancelAt;
+        CreateXmlSitemap_Click(nodes, {}, services());
+        EXPECT_TRUE(dialogs.messages.empty()) << cancelAt;
+        EXPECT_EQ(test::readFile(path), "earlier sitemap") << cancelAt;
+        EXPECT_EQ(leftoverFiles(maps), QStringList{"sitemap.xml"}) << cancelAt;
+        EXPECT_EQ(folder.errorLog(), "");
+    }
+
+    dialogs.cancelProgressAt.reset();
+    dialogs.files.push_back(path);
+    CreateXmlSitemap_Click(nodes, {}, services());
+    ASSERT_EQ(dialogs.progresses.size(), 3u);
+    EXPECT_EQ(dialogs.progresses[2].maximum, 60000);
+    EXPECT_EQ(dialogs.progresses[2].furthest, 60000);
+    EXPECT_EQ(leftoverFiles(maps), (QStringList{"sitemap-1.xml", "sitemap-2.xml", "sitemap.xml"}));
+    EXPECT_TRUE(dialogs.lastText().startsWith("Would you like to upload"));
+}
+
 TEST(FilterExtension, ChosenFilterCompletesTheName) {
     const QString filter = "XML (*.xml)|*.xml|Compressed (*.xml.gz)|*.xml.gz|All (*.*)|*.*";
     const struct {
