@@ -80,6 +80,7 @@ frmChangeRequestPreview::frmChangeRequestPreview(Globals& g, Dialogs& dialogs,
                     changeRequestListColumns(), kChangeLogFile, parent),
       dialogs_(dialogs) {
     setObjectName(QStringLiteral("frmChangeRequestPreview"));
+    list_->setAccessibleName(QStringLiteral("Change requests"));
     setWindowTitle(kChangeRequestPreviewTitle);
     resize(kChangeRequestPreviewWidth, kChangeRequestPreviewHeight);
 }
@@ -126,6 +127,7 @@ frmSubmissionReport::frmSubmissionReport(Globals& g, ReportFilterSource filter,
                     submissionListColumns(), kSubmissionLogFile, parent),
       printer_(std::move(printer)) {
     setObjectName(QStringLiteral("frmSubmissionReport"));
+    list_->setAccessibleName(QStringLiteral("Submissions"));
     setWindowTitle(kSubmissionPreviewTitle);
     list_->setColumnWidth(0, twipsToPixels(kSubmissionDateWidth));
     list_->setColumnWidth(1, twipsToPixels(kSubmissionEngineWidth));

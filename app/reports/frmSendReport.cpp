@@ -19,6 +19,7 @@
 #include "ReportPreviews.h"
 #include "Upload.h"
 #include "core/AppError.h"
+#include "platform/Accessibility.h"
 
 namespace fd {
 
@@ -50,10 +51,12 @@ void frmSendReport::buildControls() {
     cboReportList_ = new QComboBox(this);
     cboReportList_->setObjectName(QStringLiteral("cboReportList"));
     cboReportList_->setToolTip(QStringLiteral("Choose the type of report you are interested in."));
+    nameComboBoxParts(cboReportList_, QStringLiteral("Report"));
 
     lstWebSiteFilter_ = new QListWidget(this);
     lstWebSiteFilter_->setObjectName(QStringLiteral("lstWebSiteFilter"));
     lstWebSiteFilter_->setSelectionMode(QAbstractItemView::MultiSelection);
+    lstWebSiteFilter_->setAccessibleName(QStringLiteral("Web Site Filter"));
     lstWebSiteFilter_->setToolTip(
         QStringLiteral("Select which sites you want to report. Select as many as you would like."));
 
@@ -69,6 +72,8 @@ void frmSendReport::buildControls() {
         (*edit)->setToolTip(dateTip);
     }
     dtChangesTo_->installEventFilter(this);
+    dtChangesFrom_->setAccessibleName(QStringLiteral("Start date"));
+    dtChangesTo_->setAccessibleName(QStringLiteral("End date"));
 
     txtSendReportTo_ = new QLineEdit(this);
     txtSendReportTo_->setObjectName(QStringLiteral("txtSendReportTo"));

@@ -16,6 +16,7 @@
 #include "PageListController.h"
 #include "core/AppError.h"
 #include "core/ProgramFolder.h"
+#include "platform/Accessibility.h"
 
 namespace fd::sites {
 
@@ -43,6 +44,17 @@ int listIndex(const QComboBox* box) {
     return i;
 }
 
+// A label holding one link. Tab and Shift+Tab leave it for the next or the
+// previous control: a plain label would step through its links first, and
+// Shift+Tab onto its only link would stay there.
+class LinkLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    bool focusNextPrevChild(bool next) override { return QFrame::focusNextPrevChild(next); }
+};
+
 }  // namespace
 
 ConfigurationTab::ConfigurationTab(const SitesServices& services, QWidget* parent)
@@ -63,6 +75,9 @@ void ConfigurationTab::buildControls() {
         l->setObjectName(QString::fromUtf8(name));
         l->setBuddy(buddy);
         if (!tip.isEmpty()) l->setToolTip(tip);
+        // A combo box's own field and list are named by its caption too.
+        if (auto* box = qobject_cast<QComboBox*>(buddy))
+            nameComboBoxParts(box, l->text().remove(u'&').remove(u':'));
         return l;
     };
     auto combo = [this](const char* name, bool editable) {
@@ -118,7 +133,7 @@ void ConfigurationTab::buildControls() {
     lblCountryCode_->setCursor(Qt::PointingHandCursor);
     lblCountryCode_->installEventFilter(this);
     lblLookUpCountryCode_ =
-        new QLabel(QStringLiteral("<a href=\"#country-codes\">Look Up Country Code</a>"), this);
+        new LinkLabel(QStringLiteral("<a href=\"#country-codes\">Look Up Country Code</a>"), this);
     lblLookUpCountryCode_->setObjectName(QStringLiteral("lblLookUpCountryCode"));
     lblLookUpCountryCode_->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
                                                    Qt::LinksAccessibleByKeyboard);
@@ -177,6 +192,9 @@ void ConfigurationTab::buildControls() {
     txtWebSiteConfigurationID_ = new QLineEdit(fraHiddenControls_);
     txtWebSiteConfigurationID_->setObjectName(QStringLiteral("txtWebSiteConfigurationID"));
     txtWebSiteConfigurationID_->setVisible(false);
+    lstFiles_->setAccessibleName(QStringLiteral("Imported pages"));
+    txtLastReport_->setAccessibleName(QStringLiteral("Last imported page list"));
+    txtWebSiteConfigurationID_->setAccessibleName(QStringLiteral("Configuration number"));
     hidden->addWidget(lstFiles_);
     hidden->addWidget(txtLastReport_);
     hidden->addWidget(txtWebSiteConfigurationID_);

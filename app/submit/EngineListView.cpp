@@ -1,6 +1,7 @@
 #include "EngineListView.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QResizeEvent>
 
 namespace fd {
@@ -98,6 +99,16 @@ void EngineListView::sortByColumnClick(int column) {
     header()->setSortIndicatorShown(true);
     header()->setSortIndicator(sortKey_, order_);
     sortItems(sortKey_, order_);
+}
+
+void EngineListView::keyPressEvent(QKeyEvent* e) {
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && currentItem()) {
+        currentItem()->setSelected(true);
+        emit entryConfirmed();
+        e->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(e);
 }
 
 void EngineListView::resizeEvent(QResizeEvent* e) {

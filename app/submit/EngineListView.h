@@ -40,8 +40,13 @@ public:
     int sortKey() const { return sortKey_; }
     Qt::SortOrder listSortOrder() const { return order_; }
 
+signals:
+    // Enter or Return on the current entry: the keyboard's double-click.
+    void entryConfirmed();
+
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void applyColumnWidths();

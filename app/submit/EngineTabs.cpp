@@ -54,8 +54,10 @@ PageCheckTab::PageCheckTab(const EngineTabServices& s, QWidget* parent)
                 QStringLiteral("Checking: "), QStringLiteral("cmdPageCheck"),
                 QStringLiteral("Check"), parent) {
     setObjectName(QStringLiteral("PageCheckTab"));
+    list_->setAccessibleName(QStringLiteral("Search engines to check the page with"));
     connect(button_, &QPushButton::clicked, this, &PageCheckTab::cmdPageCheck_Click);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, &PageCheckTab::cmdPageCheck_Click);
+    connect(list_, &EngineListView::entryConfirmed, this, &PageCheckTab::cmdPageCheck_Click);
 }
 
 void PageCheckTab::cmdPageCheck_Click() {
@@ -101,9 +103,12 @@ PageSubmissionTab::PageSubmissionTab(const EngineTabServices& s, QWidget* parent
     row->addStretch(0);
     if (auto* grid = qobject_cast<QGridLayout*>(layout())) grid->addLayout(row, 2, 0, 1, 3);
     setRunning(false);
+    list_->setAccessibleName(QStringLiteral("Search engines to submit the page to"));
 
     connect(button_, &QPushButton::clicked, this, &PageSubmissionTab::cmdSubmitPage_Click);
     connect(list_, &QTreeWidget::itemDoubleClicked, this,
+            &PageSubmissionTab::lvwSubmissionList_DblClick);
+    connect(list_, &EngineListView::entryConfirmed, this,
             &PageSubmissionTab::lvwSubmissionList_DblClick);
     connect(cmdSubmitAllPages_, &QPushButton::clicked, this,
             &PageSubmissionTab::cmdSubmitAllPages_Click);

@@ -35,6 +35,7 @@ frmMain::frmMain(Globals& g, Dialogs& dialogs, WebBrowser* browser, QWidget* par
     setupReports();
     setupAudit();
     setupStartPage();
+    setupTabOrder();
 }
 
 frmMain::~frmMain() = default;
@@ -51,6 +52,7 @@ void frmMain::buildWindow() {
     // The right side is laid out by adjustfraRightSide(), not by a layout.
     tabTasks_ = new QTabWidget(fraRightSide_);
     tabTasks_->setObjectName(QStringLiteral("tabTasks"));
+    tabTasks_->setAccessibleName(QStringLiteral("Tasks"));
     const char* captions[] = {"Configuration", "Page Details", "Page Check", "Page Submission"};
     for (int i = 0; i < 4; ++i) {
         fraTabs_[i] = new QFrame;
@@ -65,6 +67,7 @@ void frmMain::buildWindow() {
 
     txtSubmitURL_ = new QLineEdit(fraRightSide_);
     txtSubmitURL_->setObjectName(QStringLiteral("txtSubmitURL"));
+    txtSubmitURL_->setAccessibleName(QStringLiteral("Address"));
     txtSubmitURL_->setToolTip(QStringLiteral(
         "This is the page that will be submitted when you click a search engine button."));
     imgGoButton_ = new QToolButton(fraRightSide_);
@@ -79,6 +82,7 @@ void frmMain::buildWindow() {
     prgWebBrowser_->setRange(0, 100);
     prgWebBrowser_->setValue(0);
     prgWebBrowser_->setTextVisible(false);
+    prgWebBrowser_->setAccessibleName(QStringLiteral("Page loading progress"));
     fraDirectionalNavigation_ = new QFrame(fraBrowserControls_);
     fraDirectionalNavigation_->setObjectName(QStringLiteral("fraDirectionalNavigation"));
     fraRightSide_->installEventFilter(this);

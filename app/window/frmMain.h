@@ -118,7 +118,8 @@ private:
     void setupSites();
     void setupBrowser();
     void setupSubmit();
-    void setupWindow();  // frmMain_window.cpp: menus, layout, about box
+    void setupWindow();    // frmMain_window.cpp: menus, layout, about box
+    void setupTabOrder();  // Tab and Shift+Tab in reading order
     // The load routine's steps that belong to each subsystem.
     void loadRestoreSettings();  // settings row, last page list
     void loadEngineLists();      // engine lists

@@ -28,6 +28,7 @@ QToolButton* imageButton(const char* name, const char* tip, QWidget* parent) {
     auto* b = new QToolButton(parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setToolTip(QString::fromLatin1(tip));
+    b->setAccessibleName(QString::fromLatin1(tip));
     b->setAutoRaise(true);
     b->setIconSize(QSize(NavigationPictures::kSize, NavigationPictures::kSize));
     return b;

@@ -135,6 +135,38 @@ void frmMain::setupWindow() {
     splitMain_->setSizes({twipsToPixels(3000), qMax(1, width() - twipsToPixels(3000))});
 }
 
+void frmMain::setupTabOrder() {
+    // Reading order: the tree on the left; the tabs, then the controls of the
+    // tab shown, row by row and left to right; the address bar and Go; the
+    // page; Back, Forward and Stop. The keyboard passes over the controls of
+    // the hidden tabs, and over disabled ones.
+    static const char* const order[] = {
+        "tvwWebSiteDirectory", "tabTasks",
+        // Configuration
+        "cmbWebSiteGenericName", "cmdAddSite", "cmbWebSiteRoot", "cmdAddURL", "txtEmail",
+        "txtSubmittersName", "txtCountryCode", "lblLookUpCountryCode", "txtReportEmail",
+        "cmdIndustryList", "txtReportGeneratorURL", "imgGoToUpdateURL", "cmdReportGenerator",
+        "cmdSaveSettings",
+        // IndexNow key, below the fields
+        "txtIndexNowKey", "cmdNewKey", "cmdSaveKeyFile", "cmdCheckKeyFile", "txtKeyLocation",
+        // Page Details
+        "txtCurrentURL", "txtWebPageTitle", "txtPageDescription", "txtPageKeywords",
+        "txtPageRevisit", "txtPageAuthor", "cmdLogChanges", "cmdViewLatestChangeRequest",
+        "cmdAddPage",
+        // Page Check, Page Submission
+        "txtReviewURL", "cmdPageCheck", "lvwReviewList", "txtSubmissionURL", "cmdSubmitPage",
+        "lvwSubmissionList", "cmdSubmitAllPages", "cmdCancelSubmitAll",
+        // The browser
+        "txtSubmitURL", "imgGoButton", "wbWebViewer", "imgBack", "imgForward", "imgStop"};
+    QWidget* previous = nullptr;
+    for (const char* name : order) {
+        auto* w = findChild<QWidget*>(QString::fromLatin1(name));
+        if (!w) continue;
+        if (previous) QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
 void frmMain::ViewFavoritesInBrowser() {
     ResumeTrap trap(*g_.errorLog, QStringLiteral("ViewFavoritesInBrowser"));
     trap.step([&] {

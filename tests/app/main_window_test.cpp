@@ -11,12 +11,15 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include "browser/BrowserLogic.h"
 #include "support/FakeBrowser.h"
@@ -277,4 +280,119 @@ TEST_F(MainWindow, LayoutFollowsTheWindowSize) {
     window().resize(1200, 800);
     QApplication::processEvents();
     EXPECT_TRUE(status->isVisible());
+}
+
+namespace {
+// The name of the control that has the keyboard focus: the focus may sit in
+// a part of it (an editable combo box's field, a tab widget's bar).
+QString focusedControl(const QSet<QString>& names) {
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+        if (names.contains(w->objectName())) return w->objectName();
+    return QApplication::focusWidget() ? "?" + QApplication::focusWidget()->objectName()
+                                       : QStringLiteral("(none)");
+}
+}  // namespace
+
+// Tab walks every tab, button and field of the window in reading order, and
+// Shift+Tab walks back; the tabs themselves are changed from the keyboard.
+TEST_F(MainWindow, TabAndShiftTabReachEveryControlInReadingOrder) {
+    window().show();
+    QApplication::setActiveWindow(&window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    const QStringList before = {"tvwWebSiteDirectory", "tabTasks"};
+    const QStringList after = {"txtSubmitURL", "imgGoButton", "wbWebViewer",
+                               "imgBack",      "imgForward",  "imgStop"};
+    const QStringList tabs[] = {
+        {"cmbWebSiteGenericName", "cmdAddSite", "cmbWebSiteRoot", "cmdAddURL", "txtEmail",
+         "txtSubmittersName", "txtCountryCode", "lblLookUpCountryCode", "txtReportEmail",
+         "cmdIndustryList", "txtReportGeneratorURL", "imgGoToUpdateURL", "cmdReportGenerator",
+         "cmdSaveSettings", "txtIndexNowKey", "cmdNewKey", "cmdSaveKeyFile", "cmdCheckKeyFile",
+         "txtKeyLocation"},
+        {"txtCurrentURL", "txtWebPageTitle", "txtPageDescription", "txtPageKeywords",
+         "txtPageRevisit", "txtPageAuthor", "cmdLogChanges", "cmdViewLatestChangeRequest",
+         "cmdAddPage"},
+        {"txtReviewURL", "cmdPageCheck", "lvwReviewList"},
+        {"txtSubmissionURL", "cmdSubmitPage", "lvwSubmissionList", "cmdSubmitAllPages",
+         "cmdCancelSubmitAll"},
+    };
+    QSet<QString> names(before.begin(), before.end());
+    for (const QString& n : after) names << n;
+    for (const QStringList& t : tabs)
+        for (const QString& n : t) names << n;
+
+    auto* tabWidget = window().findChild<QTabWidget*>("tabTasks");
+    auto* tree = window().findChild<QWidget*>("tvwWebSiteDirectory");
+    for (int tab = 0; tab < 4; ++tab) {
+        // What the keyboard can reach on this tab, in reading order.
+        QStringList expected;
+        for (const QString& n : before + tabs[tab] + after) {
+            auto* w = window().findChild<QWidget*>(n);
+            ASSERT_TRUE(w) << n.toStdString();
+            if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus))
+                expected << n;
+        }
+        ASSERT_TRUE(expected.contains("tabTasks"));
+
+        tree->setFocus(Qt::TabFocusReason);
+        QStringList forward{focusedControl(names)};
+        for (int i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            forward << focusedControl(names);
+        }
+        EXPECT_EQ(forward.join(' ').toStdString(),
+                  (expected + QStringList{expected.first()}).join(' ').toStdString())
+            << "tab " << tab;
+
+        QStringList backward{focusedControl(names)};
+        for (int i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+            backward << focusedControl(names);
+        }
+        QStringList reversed(expected.rbegin(), expected.rend());
+        EXPECT_EQ(backward.join(' ').toStdString(),
+                  (QStringList{expected.first()} + reversed).join(' ').toStdString())
+            << "tab " << tab;
+
+        // The next tab, from the keyboard: Right on the tab bar.
+        if (tab < 3) {
+            tabWidget->tabBar()->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(tabWidget->tabBar(), Qt::Key_Right);
+            ASSERT_EQ(tabWidget->currentIndex(), tab + 1);
+        }
+    }
+}
+
+// The engine lists from the keyboard alone: an arrow key selects an engine,
+// Enter sends the request as a double-click would.
+TEST_F(MainWindow, EngineListsSelectAndSendFromTheKeyboard) {
+    window().show();
+    QApplication::setActiveWindow(&window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    auto* tabs = window().findChild<QTabWidget*>("tabTasks");
+
+    tabs->setCurrentIndex(2);
+    auto* review = window().findChild<QTreeWidget*>("lvwReviewList");
+    window().findChild<QLineEdit*>("txtReviewURL")->setText("http://page.example/a.html");
+    review->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(review, Qt::Key_Down);
+    ASSERT_EQ(review->selectedItems().size(), 1);
+    const QString engine = review->selectedItems().first()->text(0);
+    const int sent = browser->navigations.size() + int(browser->posts.size());
+    QTest::keyClick(review, Qt::Key_Return);
+    EXPECT_EQ(browser->navigations.size() + int(browser->posts.size()), sent + 1)
+        << engine.toStdString();
+
+    // Submission: Enter runs the double-click's checks; here the
+    // Configuration tab is empty, and it says so.
+    tabs->setCurrentIndex(3);
+    auto* submit = window().findChild<QTreeWidget*>("lvwSubmissionList");
+    window().findChild<QLineEdit*>("txtSubmissionURL")->setText("http://page.example/a.html");
+    submit->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(submit, Qt::Key_Down);
+    QTest::keyClick(submit, Qt::Key_Down);
+    ASSERT_EQ(submit->selectedItems().size(), 1);
+    dialogs.messages.clear();
+    QTest::keyClick(submit, Qt::Key_Enter);
+    EXPECT_TRUE(dialogs.lastText().startsWith(
+        "You must enter the following items under the Configuration tab"));
 }
