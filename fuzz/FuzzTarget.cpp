@@ -20,6 +20,7 @@ const std::vector<Target>& targets() {
         {"robots_txt", robotsTxt},
         {"html_page", htmlPage},
         {"indexnow_answer", indexNowAnswer},
+        {"update_answer", updateAnswer},
     };
     return all;
 }

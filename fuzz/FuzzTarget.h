@@ -53,5 +53,6 @@ void sitemapXml(const std::uint8_t* data, std::size_t size);
 void robotsTxt(const std::uint8_t* data, std::size_t size);
 void htmlPage(const std::uint8_t* data, std::size_t size);
 void indexNowAnswer(const std::uint8_t* data, std::size_t size);
+void updateAnswer(const std::uint8_t* data, std::size_t size);
 
 }  // namespace fd::fuzz
