@@ -11,6 +11,7 @@
 
 #include "audit/AuditStore.h"
 #include "audit/SiteAudit.h"
+#include "support/HostileServer.h"
 #include "support/PeerProcess.h"
 #include "support/QtPrinters.h"
 #include "support/TestFolder.h"
@@ -271,3 +272,34 @@ TEST_F(AuditSite, AMissingDatabaseIsReportedAndTheRunKept) {
 }
 
 }  // namespace
+
+// The shared hostile peer as a site: each of its pages ends inside the
+// audit's time limit or size cap, none is taken for a good page, and each
+// has a finding that says what went wrong.
+TEST(AuditHostilePeer, EveryPageEndsInItsLimitsWithAFinding) {
+    fd::test::HostileServer peer;
+    ASSERT_TRUE(peer.ok());
+    AuditRequest r;
+    r.rootUrl = peer.url(QStringLiteral("/"));
+    for (const fd::test::HostileAnswer& h : fd::test::hostileAnswers())
+        r.pages << QString::fromLatin1(h.path + 1);
+    r.options.connectTimeoutMs = 2000;
+    r.options.totalTimeoutMs = 2500;
+    r.options.maxBodyBytes = 1 << 20;
+    std::atomic<bool> cancel{false};
+    const AuditResult result = runSiteAudit(r, {}, cancel);
+    EXPECT_FALSE(result.cancelled);
+    for (const fd::test::HostileAnswer& h : fd::test::hostileAnswers()) {
+        SCOPED_TRACE(h.what);
+        const QString url = peer.url(QString::fromLatin1(h.path));
+        const AuditPage* p = nullptr;
+        for (const AuditPage& candidate : result.pages)
+            if (candidate.url == url) p = &candidate;
+        ASSERT_NE(p, nullptr);
+        EXPECT_TRUE(!p->error.isEmpty() || p->redirectLoop) << p->status;
+        EXPECT_LE(p->size, r.options.maxBodyBytes);
+        bool found = false;
+        for (const AuditFinding& f : result.findings) found = found || f.url == url;
+        EXPECT_TRUE(found);
+    }
+}

@@ -26,6 +26,7 @@
 #include "browser/BrowserLogic.h"
 #include "platform/WebEngineBrowser.h"
 #include "support/FakeDialogs.h"
+#include "support/HostileServer.h"
 #include "support/TestFolder.h"
 #include "support/Wait.h"
 #include "window/frmMain.h"
@@ -337,4 +338,28 @@ TEST_F(WebEngine, pagesThatNeverFinishOrKeepTheirScriptBusyDoNotFreezeTheWindow)
     ASSERT_TRUE(load([&] { window->navigate(server->url(QStringLiteral("busy.html"))); }));
     EXPECT_GE(ticks, 1);
     EXPECT_EQ(field("txtPageKeywords"), QStringLiteral("busy"));
+}
+
+// Pages from a server that stalls, drips, resets, lies about its length or
+// redirects for ever: the window keeps painting while each loads, every
+// load ends (by itself or with Stop), and the next page loads as usual.
+TEST_F(WebEngine, hostilePeerPagesNeverHoldTheWindow) {
+    HostileServer peer;
+    ASSERT_TRUE(peer.ok());
+    int ticks = 0;
+    QTimer clock;
+    QObject::connect(&clock, &QTimer::timeout, [&] { ++ticks; });
+    clock.start(50);
+    for (const char* path : {"/silent", "/drip", "/reset", "/short", "/loop"}) {
+        SCOPED_TRACE(path);
+        const int before = completions();
+        ticks = 0;
+        window->navigate(peer.url(QString::fromLatin1(path)));
+        EXPECT_TRUE(waitFor([&] { return ticks >= 10; }));
+        if (completions() == before)
+            window->findChild<QToolButton*>(QStringLiteral("imgStop"))->click();
+        EXPECT_TRUE(waitFor([&] { return completions() > before; }));
+    }
+    ASSERT_TRUE(load([&] { window->navigate(server->url(QStringLiteral("meta.html"))); }));
+    EXPECT_FALSE(field("txtPageKeywords").isEmpty());
 }

@@ -23,6 +23,7 @@
 #include "submit/EngineListView.h"
 #include "submit/IndexNowKey.h"
 #include "support/FakeDialogs.h"
+#include "support/HostileServer.h"
 #include "support/PeerProcess.h"
 #include "support/TestFolder.h"
 #include "support/Wait.h"
@@ -192,6 +193,38 @@ TEST_F(CliSubmit, RefusalsAndMissingDetailsFailButWhatWasSentIsRecorded) {
     EXPECT_TRUE(r.err.contains("before submitting: \nSubmitter's Email address"))
         << r.err.toStdString();
     EXPECT_EQ(cliFolder.scalar("SELECT count(*) FROM Submissions"), "2");
+}
+
+// Engines behind a server that resets, lies about its length or redirects
+// for ever, by GET and by form POST: every page fails, is recorded with its
+// failure and never as accepted, and the run says so in its exit code.
+TEST_F(CliSubmit, HostileEngineFailsEveryPageAndNothingIsAccepted) {
+    HostileServer peer;
+    ASSERT_TRUE(peer.ok());
+    const Cli cli(cliFolder.path());
+    int id = 950, answers = 0;
+    for (const char* path : {"/reset", "/short", "/loop"}) {
+        for (const char* method : {"get", "post"}) {
+            SCOPED_TRACE(std::string(path) + ' ' + method);
+            const QString name = QStringLiteral("Hostile %1").arg(id);
+            cliFolder.exec(
+                QStringLiteral("INSERT INTO SearchEngines (SearchEngineID, "
+                               "SearchEngineName, SubmitQueryString, "
+                               "HTTPSubmitMethod, Popularity) VALUES "
+                               "(%1, '%2', '%3?url=<%URL%>', '%4', 1)")
+                    .arg(id++)
+                    .arg(name, peer.url(QString::fromLatin1(path)), QString::fromLatin1(method)));
+            const CliResult r = cli({"submit", "--site", "Acme", "--engine", name, "--all"});
+            EXPECT_EQ(r.code, 1);
+            EXPECT_TRUE(r.err.contains("2 of 2 submissions were not accepted"))
+                << r.err.toStdString();
+            EXPECT_EQ(r.out.count("\tFailed: "), 2) << r.out.toStdString();
+            answers += 2;
+            EXPECT_EQ(cliFolder.scalar("SELECT count(*) || '/' || sum(Accepted) || '/' || "
+                                       "count(HTTPStatus) FROM SubmissionAnswers"),
+                      QStringLiteral("%1/0/0").arg(answers));
+        }
+    }
 }
 
 TEST_F(CliSubmit, IndexNowEnginesGoThroughIndexNowWithTheRootsKey) {

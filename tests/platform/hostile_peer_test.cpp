@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <optional>
 
+#include "platform/CurlHttpClient.h"
 #include "platform/CurlTransfer.h"
 #include "support/Errors.h"
 #include "support/HostileServer.h"
@@ -57,6 +58,52 @@ TEST(HostilePeer, FetchEndsInItsLimitWithAnErrorThatSaysWhich) {
     // A compressed answer nobody asked for stays as it came: about a
     // megabyte, never the gigabyte it would inflate to.
     EXPECT_LT(inet.openUrl(peer.url(QStringLiteral("/gzip"))).size(), 2 << 20);
+}
+
+// The plain HTTP requests behind submissions, IndexNow and the key-file
+// check: a misbehaving peer ends the request inside its limits, and only a
+// real status counts as an answer; a long body is cut at the cap.
+TEST(HostilePeer, HttpRequestEndsInItsLimitAndReadsNoMoreThanTheCap) {
+    HostileServer peer;
+    ASSERT_TRUE(peer.ok());
+    CurlHttpClient http;
+    const struct {
+        const char* path;
+        int status;  // 0: no answer
+        long error;
+        bool truncated;
+    } cases[] = {
+        {"/silent", 0, err::kTransferTimedOut, false},
+        {"/drip", 0, err::kTransferTimedOut, false},
+        {"/huge", 200, 0, true},
+        {"/loop", 0, err::kTransferFailed, false},
+        {"/reset", 0, err::kTransferFailed, false},
+        {"/short", 0, err::kTransferFailed, false},
+        {"/gzip", 200, 0, true},
+    };
+    for (const char* method : {"GET", "POST"}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(method) + " " + c.path);
+            HttpRequest rq;
+            rq.method = method;
+            rq.url = peer.url(QString::fromLatin1(c.path));
+            rq.body = "url=http%3A%2F%2Fsite.example%2F";
+            rq.contentType = "application/x-www-form-urlencoded";
+            rq.followRedirects = true;
+            rq.connectTimeoutMs = 2000;
+            rq.totalTimeoutMs = 2500;
+            rq.maxBodyBytes = 64 * 1024;
+            const HttpResponse r = http.send(rq);
+            EXPECT_EQ(r.status, c.status) << r.errorText.toStdString();
+            EXPECT_EQ(r.error, c.error) << r.errorText.toStdString();
+            EXPECT_EQ(r.truncated, c.truncated);
+            EXPECT_LE(r.body.size(), rq.maxBodyBytes);
+            if (!r.answered()) {
+                EXPECT_FALSE(r.errorText.isEmpty());
+                EXPECT_TRUE(r.body.isEmpty());
+            }
+        }
+    }
 }
 
 TEST(HostilePeer, UploadToAServerThatStallsOrResetsFailsAndIsLogged) {

@@ -17,6 +17,7 @@
 #include "platform/CurlHttpClient.h"
 #include "submit/IndexNowRun.h"
 #include "submit/KeyFileCheck.h"
+#include "support/HostileServer.h"
 #include "support/PeerProcess.h"
 #include "support/TestFolder.h"
 
@@ -296,4 +297,46 @@ TEST_F(IndexNowHttp, WithoutTheAnswerTableSubmissionsAreStillRecorded) {
     EXPECT_EQ(r.recorded, 2);
     EXPECT_EQ(r.recordError, QString());
     EXPECT_EQ(folder.scalar("SELECT count(*) FROM Submissions"), "2");
+}
+
+// An engine (or a site) that stalls, drips, floods, loops, resets, lies about
+// its length or sends a gzip bomb: every request ends inside its limits, no
+// page is taken for received, and the ledger records each request's pages as
+// not accepted. The key-file check never calls such a file good.
+TEST_F(IndexNowHttp, HostilePeerIsNeverTakenForAReceivedSubmission) {
+    test::HostileServer peer;
+    ASSERT_TRUE(peer.ok());
+    IndexNowLimits quick;
+    quick.connectTimeoutMs = 2000;
+    quick.totalTimeoutMs = 2500;
+    int n = 0;
+    for (const test::HostileAnswer& h : test::hostileAnswers()) {
+        SCOPED_TRACE(h.what);
+        const QString endpoint = peer.url(QString::fromLatin1(h.path));
+        const QString a = QStringLiteral("h%1a.htm").arg(n), b = QStringLiteral("h%1b.htm").arg(n);
+        ++n;
+        const IndexNowPlan p = planIndexNow("IndexNow", endpoint + "?url=<%URL%>", root(), kKey, {},
+                                            {{root() + a, a}, {root() + b, b}});
+        ASSERT_EQ(p.pages.size(), 2u) << p.problem.toStdString();
+        const IndexNowAnswer get = sendIndexNowGet(http, p, quick);
+        EXPECT_FALSE(get.accepted) << get.text.toStdString();
+        EXPECT_FALSE(get.text.isEmpty());
+
+        const IndexNowBatchResult r = run(p, quick);
+        EXPECT_TRUE(r.accepted.empty()) << indexNowBatchSummary(r, p).toStdString();
+        EXPECT_EQ(r.recorded, 2);
+        EXPECT_EQ(r.recordError, QString());
+        const QMap<QString, QString> rows = ledger();
+        EXPECT_TRUE(rows.value(a).endsWith(" 0")) << rows.value(a).toStdString();
+        EXPECT_TRUE(rows.value(b).endsWith(" 0")) << rows.value(b).toStdString();
+    }
+    // The key file at a hostile site: the ways that end at once (a stall
+    // waits out the check's own minute-long limit, which the requests above
+    // already cover).
+    for (const char* path : {"/huge", "/loop", "/reset", "/short", "/gzip"}) {
+        const KeyFileCheck k =
+            checkKeyFile(http, peer.url("/"), kKey, peer.url(QString::fromLatin1(path)));
+        EXPECT_NE(k.verdict, KeyFileVerdict::Good) << path << ": " << k.message.toStdString();
+        EXPECT_FALSE(k.message.isEmpty()) << path;
+    }
 }

@@ -9,6 +9,7 @@
 #include "core/ProgramFolder.h"
 #include "platform/CurlTransfer.h"
 #include "support/FakeDialogs.h"
+#include "support/HostileServer.h"
 #include "support/PeerProcess.h"
 #include "support/TestFolder.h"
 #include "update/UpdateClient.h"
@@ -300,4 +301,39 @@ TEST_F(UpdateRun, SilentAndFailedRuns) {
                     [this] { ++refreshed; }};
     UpdateSearchEngineData(c, true);
     EXPECT_EQ(dialogs.texts(), std::vector<QString>{kUpdateDoneMessage});
+}
+
+// A server that stalls, drips, floods, loops, resets, lies about its length
+// or sends a gzip bomb: each run ends inside the transfer's limits with a
+// message that is not the success one, is logged, and the database keeps
+// every row it had.
+TEST_F(UpdateRun, HostileServerEndsTheRunAndChangesNothing) {
+    test::HostileServer peer;
+    ASSERT_TRUE(peer.ok());
+    CurlTransfer::Limits limits;
+    limits.connectTimeoutMs = 2000;
+    limits.totalTimeoutMs = 2500;
+    limits.maxBodyBytes = 4 << 20;
+    CurlTransfer quick(nullptr, limits);
+    folder.exec("UPDATE WebSiteConfiguration SET UpdateURL = ''");
+    const QString before = dump(folder);
+    int logged = 0;
+    for (const test::HostileAnswer& h : test::hostileAnswers()) {
+        SCOPED_TRACE(h.what);
+        dialogs.messages.clear();
+        // The address is restored before each dump, so only the run's
+        // effect is compared.
+        run(peer.url(QString::fromLatin1(h.path)), true, &quick);
+        folder.exec("UPDATE WebSiteConfiguration SET UpdateURL = ''");
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_NE(dialogs.messages[0].text, kUpdateDoneMessage);
+        EXPECT_FALSE(quick.stillExecuting());
+        EXPECT_EQ(dump(folder), before);
+        if (dialogs.messages[0].text == kUpdateErrorMessage) ++logged;
+    }
+    EXPECT_EQ(refreshed, 0);
+    // The gzip bomb arrives as it was sent (compressed bytes are no answer
+    // envelope) and is refused; every other way ends in a logged failure.
+    EXPECT_EQ(logged, int(test::hostileAnswers().size()) - 1);
+    EXPECT_EQ(folder.errorLog().count(",UpdateSearchEngineData,"), logged);
 }
