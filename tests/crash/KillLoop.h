@@ -39,8 +39,9 @@ struct KillReport {
 unsigned crashSeed();
 int crashKills();
 
-// Runs the case: one run left to finish (timing the work), then crashKills()
-// runs each killed after a random delay between 0 and 1.1 times that time.
+// Runs the case: one run left to finish (timing the work), then runs each
+// killed after a random delay between 0 and 1.1 times that time, until
+// crashKills() of them were killed before they ended.
 KillReport runKillLoop(const KillCase& c);
 
 // Runs fn in a child process (where it may change what a process can only

@@ -40,7 +40,7 @@ QStringList numbered(const QString& pattern, int n) {
 void expectSurvived(const KillCase& c) {
     const KillReport r = runKillLoop(c);
     EXPECT_EQ(r.failure, "") << c.name << " (seed " << crashSeed() << ")";
-    EXPECT_GT(r.kills, 0) << c.name << ": no kill landed during the work";
+    EXPECT_GE(r.kills, crashKills()) << c.name << ": too few kills landed during the work";
 }
 
 // A database folder whose QELS.db is put back to the state it had when the
