@@ -164,6 +164,9 @@ std::optional<QDateTime> parseRetryAfter(const QString& value, const QDateTime& 
     QDateTime at = QDateTime::fromString(date, QStringLiteral("dd MMM yyyy HH:mm:ss 'GMT'"));
     if (!at.isValid()) return std::nullopt;
     at.setTimeZone(QTimeZone::utc());
+    // A date already past (the engine's clock differs from ours) allows a
+    // new request at once, never one "after" a time that has gone.
+    if (at < now) return now.toLocalTime();
     return at.toLocalTime();
 }
 

@@ -50,7 +50,8 @@ QByteArray indexNowJsonBody(const QString& host, const QString& key, const QStri
 inline constexpr const char* kIndexNowJsonType = "application/json; charset=utf-8";
 
 // When to try again, from a Retry-After value (seconds, or an HTTP date)
-// received at now; nothing when the value is absent or unreadable.
+// received at now, never before now; nothing when the value is absent or
+// unreadable.
 std::optional<QDateTime> parseRetryAfter(const QString& value, const QDateTime& now);
 
 // What an engine answered, as the program records and shows it.

@@ -186,6 +186,9 @@ TEST(IndexNowProtocol, RetryAfter) {
     EXPECT_FALSE(parseRetryAfter("", now));
     EXPECT_FALSE(parseRetryAfter("soon", now));
     EXPECT_FALSE(parseRetryAfter("-5", now));
+    // A date the engine's clock put in the past means at once, not "after"
+    // a time that has gone.
+    EXPECT_EQ(parseRetryAfter("Tue, 28 Apr 2026 15:00:00 GMT", now), now);
     const QDateTime local(QDate(2026, 5, 1), QTime(10, 0));
     EXPECT_EQ(retryAdvice(std::nullopt, local), "try again later");
     EXPECT_EQ(retryAdvice(local.addSecs(3600), local), "try again after 11:00");
