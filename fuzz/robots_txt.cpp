@@ -18,14 +18,25 @@ bool isUnreserved(char c) {
            c == '.' || c == '_' || c == '~';
 }
 
-// Every unreserved character of path written as its escape.
+bool isHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Every unreserved character of path written as its escape; an escape
+// already there stays as it is ("%7E" is "~", while "%%37%45" would be a
+// percent sign followed by "7E").
 QByteArray escapeUnreserved(const QByteArray& path) {
     QByteArray out;
-    for (const char c : path) {
-        if (isUnreserved(c) && c != '/')
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const char c = path[i];
+        if (c == '%' && i + 2 < path.size() && isHex(path[i + 1]) && isHex(path[i + 2])) {
+            out += path.mid(i, 3);
+            i += 2;
+        } else if (isUnreserved(c)) {
             out += '%' + QByteArray(1, c).toHex().toUpper();
-        else
+        } else {
             out += c;
+        }
     }
     return out;
 }
@@ -43,8 +54,9 @@ void robotsTxt(const std::uint8_t* data, std::size_t size) {
     const bool anyRule = file.toLower().contains("allow");
     for (const QByteArray& path : paths) {
         const bool allowed = robots.allowed(path);
-        check(allowed == robots.allowed(escapeUnreserved(path)),
-              "a path decides otherwise once its unreserved characters are escaped");
+        if (allowed != robots.allowed(escapeUnreserved(path)))
+            fail("a path decides otherwise once its unreserved characters are escaped: " +
+                 path.toStdString());
         if (!anyRule) check(allowed, "a file without rules disallows a path");
         check(!audit::RobotsTxt::disallowAll().allowed(path) || path == "/robots.txt",
               "the disallow-all rules allow a path");
