@@ -155,10 +155,10 @@ RobotsTxt RobotsTxt::parse(const QByteArray& fileIn, const QString& agent) {
 }
 
 bool RobotsTxt::allowed(const QByteArray& pathAndQuery) const {
-    QByteArray path = pathAndQuery.isEmpty() ? QByteArray("/") : pathAndQuery;
+    // The file itself is always allowed, however its name is escaped.
+    const QByteArray path = normalise(pathAndQuery.isEmpty() ? QByteArray("/") : pathAndQuery);
     if (path == "/robots.txt") return true;
     if (disallowAll_) return false;
-    path = normalise(path);
     const Rule* best = nullptr;
     for (const Rule& rule : rules_) {
         if (!matches(rule.pattern, rule.anchored, path)) continue;

@@ -58,9 +58,10 @@ TEST(RobotsTxt, GroupsLongestMatchWildcardsAndEscapes) {
         {kGroups, "/robots.txt", true},
         {"User-agent: *\nDisallow: /\n", "/anything", false},
         {"User-agent: *\nDisallow: /\n", "/robots.txt", true},
-        {"User-agent: *\nDisallow:\n", "/anything", true},       // an empty rule matches nothing
-        {"Disallow: /\nUser-agent: *\nAllow: /\n", "/x", true},  // a rule before any group
-        {"User-agent: other\nDisallow: /\n", "/x", true},        // no group for us, no "*"
+        {"User-agent: *\nDisallow: /\n", "/%72obots%2Etxt", true},  // the same file, escaped
+        {"User-agent: *\nDisallow:\n", "/anything", true},          // an empty rule matches nothing
+        {"Disallow: /\nUser-agent: *\nAllow: /\n", "/x", true},     // a rule before any group
+        {"User-agent: other\nDisallow: /\n", "/x", true},           // no group for us, no "*"
         {"\xEF\xBB\xBFUser-agent: *\r\nDisallow: /cr\r\n", "/cr/x", false},  // BOM, CR LF
         {"User-agent: *\nDisallow: /*$\n", "/", false},
         {"User-agent: *\nDisallow: /$\nAllow: /", "/", false},
@@ -72,6 +73,7 @@ TEST(RobotsTxt, GroupsLongestMatchWildcardsAndEscapes) {
     }
     EXPECT_FALSE(RobotsTxt::disallowAll().allowed("/x"));
     EXPECT_TRUE(RobotsTxt::disallowAll().allowed("/robots.txt"));
+    EXPECT_TRUE(RobotsTxt::disallowAll().allowed("/%72obots.txt"));
     EXPECT_TRUE(RobotsTxt::allowAll().allowed("/x"));
     EXPECT_EQ(robotsPathOf(QStringLiteral("http://h/a%20b?q=1#frag")), QByteArray("/a%20b?q=1"));
     EXPECT_EQ(robotsPathOf(QStringLiteral("http://h")), QByteArray("/"));
