@@ -50,12 +50,13 @@ void indexNowAnswer(const std::uint8_t* data, std::size_t size) {
                   "a key file is taken as good that does not hold the key");
     }
 
-    // The request bodies: every text reads back through a JSON parser.
+    // The request bodies: every text reads back through a JSON parser (Qt's
+    // drops a U+FEFF even inside a string, so the text is compared without).
     const QJsonDocument doc = QJsonDocument::fromJson('[' + jsonString(f[4]) + ']');
     bool surrogates = false;
     for (const QChar c : f[4]) surrogates = surrogates || c.isSurrogate();
     if (!surrogates)
-        check(doc.isArray() && doc.array().at(0).toString() == f[4],
+        check(doc.isArray() && doc.array().at(0).toString() == QString(f[4]).remove(QChar(0xFEFF)),
               "a JSON string does not read back as its text");
     const QString page = indexNowPageUrl(f[4]);
     for (const QChar c : page)
