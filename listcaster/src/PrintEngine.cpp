@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "PrintFailure.h"
+#include "TextLines.h"
 #include "listcaster/Prompter.h"
 
 namespace listcaster {
@@ -65,16 +66,6 @@ void PrintTextBlock(PrinterDevice& printer, const CText& block, int leftMargin, 
     printer.setCurrentX(x);
     printer.print(text, true);
 }
-
-namespace {
-// The lines of a text, whichever line breaks it uses.
-QStringList splitLines(const QString& text) {
-    QString t = text;
-    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return t.split(QLatin1Char('\n'));
-}
-}  // namespace
 
 QString FitText(PrinterDevice& printer, const QString& text, double width, int maxLines) {
     QStringList lines = splitLines(text);

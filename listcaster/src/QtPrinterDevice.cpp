@@ -9,6 +9,8 @@
 #include <QPrinterInfo>
 #include <algorithm>
 
+#include "TextLines.h"
+
 namespace listcaster {
 
 namespace {
@@ -25,13 +27,6 @@ constexpr PaperCode kPapers[] = {
     {13, QPageSize::B5},         {20, QPageSize::Envelope10}, {27, QPageSize::EnvelopeDL},
     {28, QPageSize::EnvelopeC5}, {70, QPageSize::A6},
 };
-
-QStringList splitLines(const QString& text) {
-    QString t = text;
-    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return t.split(QLatin1Char('\n'));
-}
 
 }  // namespace
 
