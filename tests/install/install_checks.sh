@@ -44,7 +44,9 @@ check_desktop_files() {
     [ -s "$page" ] || fail "no manual page $page"
     warnings=$(MANWIDTH=80 man -l --warnings "$page" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "manual page warnings: $warnings"
-    MANWIDTH=80 man -l "$page" 2>/dev/null | grep -q -- "--program-folder" ||
+    # Read whole before grep: with pipefail, "grep -q" leaving early would
+    # fail the pipe by SIGPIPE on the writer.
+    MANWIDTH=80 man -l "$page" 2>/dev/null | grep -c -- "--program-folder" >/dev/null ||
       fail "manual page $page without the options"
   done
 }
@@ -54,7 +56,7 @@ check_program() {
   local moved folder pid
   moved=$(scratch moved)
   cp -a "$PREFIX/." "$moved/"
-  ldd "$moved/bin/farrowdale" | grep -q "liblistcaster.so.1 => $moved/bin/../$LIBDIR/" ||
+  ldd "$moved/bin/farrowdale" | grep -c "liblistcaster.so.1 => $moved/bin/../$LIBDIR/" >/dev/null ||
     fail "the moved program does not load its own Listcaster"
   [ "$("$moved/bin/farrowdale" --version)" = "Farrowdale $VERSION" ] || fail "--version"
   [ "$("$moved/bin/farrowdale-cli" --version)" = "farrowdale-cli $VERSION" ] || fail "cli --version"
@@ -124,7 +126,7 @@ check_listcaster_symbols() {
   local lib="$PREFIX/$LIBDIR/liblistcaster.so.1"
   [ -L "$lib" ] || fail "no SONAME link liblistcaster.so.1"
   [ -L "$PREFIX/$LIBDIR/liblistcaster.so" ] || fail "no development link liblistcaster.so"
-  readelf -d "$lib" | grep -q "Library soname: \[liblistcaster.so.1\]" || fail "SONAME"
+  readelf -d "$lib" | grep -c "Library soname: \[liblistcaster.so.1\]" >/dev/null || fail "SONAME"
   local symbols
   symbols=$(nm -D --defined-only -C "$lib")
   local public
@@ -161,7 +163,7 @@ check_debian_package() {
   local dep
   for dep in libc6 libqt6widgets6 libqt6webenginecore6 libsqlite3-0 libcurl4 libxlsxwriter \
     qt6-qpa-plugins; do
-    grep "^ Depends:" <<<"$info" | grep -q "$dep" || fail "no dependency on $dep"
+    grep "^ Depends:" <<<"$info" | grep -c "$dep" >/dev/null || fail "no dependency on $dep"
   done
   local path
   for path in ./usr/bin/farrowdale ./usr/bin/farrowdale-cli ./usr/share/man/man1/farrowdale-cli.1.gz ./usr/share/applications/$APP_ID.desktop \
