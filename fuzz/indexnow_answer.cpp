@@ -50,13 +50,14 @@ void indexNowAnswer(const std::uint8_t* data, std::size_t size) {
                   "a key file is taken as good that does not hold the key");
     }
 
-    // The request bodies: every text reads back through a JSON parser (Qt's
-    // drops a U+FEFF even inside a string, so the text is compared without).
+    // The request bodies: every text reads back through a JSON parser. Qt's
+    // reader drops U+FEFF in some places of a string (at its start, for one),
+    // so a text holding one is not compared, like one holding a surrogate.
     const QJsonDocument doc = QJsonDocument::fromJson('[' + jsonString(f[4]) + ']');
-    bool surrogates = false;
-    for (const QChar c : f[4]) surrogates = surrogates || c.isSurrogate();
-    if (!surrogates)
-        check(doc.isArray() && doc.array().at(0).toString() == QString(f[4]).remove(QChar(0xFEFF)),
+    bool unreadable = false;
+    for (const QChar c : f[4]) unreadable = unreadable || c.isSurrogate() || c == QChar(0xFEFF);
+    if (!unreadable)
+        check(doc.isArray() && doc.array().at(0).toString() == f[4],
               "a JSON string does not read back as its text");
     const QString page = indexNowPageUrl(f[4]);
     for (const QChar c : page)
