@@ -23,10 +23,9 @@ const QString kSource = QStringLiteral("PageList");
 // Only the file's first line may begin with the file's byte-order mark; on
 // any other line a mark is the page's own.
 QString decodeLine(QByteArrayView bytes, bool firstLine) {
-    QStringDecoder utf8(QStringDecoder::Utf8,
-                        firstLine ? QStringDecoder::Flag::Stateless
-                                  : QStringDecoder::Flag::Stateless |
-                                        QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder::Flags flags = QStringDecoder::Flag::Stateless;
+    if (!firstLine) flags |= QStringDecoder::Flag::ConvertInitialBom;
+    QStringDecoder utf8(QStringDecoder::Utf8, flags);
     const QString text = utf8.decode(bytes);
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }

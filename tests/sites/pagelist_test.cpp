@@ -52,6 +52,12 @@ TEST(PageListFile, encoding_utf8KeptLatin1Fallback) {
     EXPECT_EQ(decodePageList(QByteArray("caf\xc3\xa9.htm\r\nna\xefve.htm\r\n\xc3\xbc"
                                         "ber.htm\nx\xff\rr\xc3\xa9sum\xc3\xa9.htm")),
               QStringLiteral("café.htm\r\nnaïve.htm\r\nüber.htm\nxÿ\rrésumé.htm"));
+    // Read line by line, only the file's own mark at its start is dropped; a
+    // mark beginning a later page is that page's.
+    EXPECT_EQ(decodePageList(QByteArray("\xef\xbb\xbf"
+                                        "a.htm\r\n\xef\xbb\xbf"
+                                        "b.htm\r\nc\xff.htm")),
+              QStringLiteral("a.htm\r\n") + QChar(0xFEFF) + QStringLiteral("b.htm\r\ncÿ.htm"));
 }
 
 TEST(PageListFile, writeThenRead_roundTripsExactly) {
