@@ -1,5 +1,6 @@
 #include "RobotsTxt.h"
 
+#include <QSet>
 #include <QUrl>
 
 namespace fd::audit {
@@ -87,6 +88,25 @@ QByteArray agentToken(const QByteArray& value) {
     return value.left(n).toLower();
 }
 
+// The file's lines without their comments and surrounding blanks, split at
+// LF, CR LF or a CR alone; a leading byte-order mark dropped.
+QList<QByteArray> robotsLines(const QByteArray& fileIn) {
+    QByteArray file = fileIn.left(RobotsTxt::kMaxFileBytes);
+    if (file.startsWith("\xEF\xBB\xBF")) file.remove(0, 3);
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype n = file.size();
+    for (qsizetype i = 0; i <= n; ++i) {
+        if (i < n && file[i] != '\n' && file[i] != '\r') continue;
+        QByteArray line = file.mid(start, i - start);
+        if (const qsizetype hash = line.indexOf('#'); hash >= 0) line.truncate(hash);
+        lines.append(line.trimmed());
+        if (i + 1 < n && file[i] == '\r' && file[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    return lines;
+}
+
 }  // namespace
 
 RobotsTxt RobotsTxt::allowAll() {
@@ -99,9 +119,7 @@ RobotsTxt RobotsTxt::disallowAll() {
     return r;
 }
 
-RobotsTxt RobotsTxt::parse(const QByteArray& fileIn, const QString& agent) {
-    QByteArray file = fileIn.left(kMaxFileBytes);
-    if (file.startsWith("\xEF\xBB\xBF")) file.remove(0, 3);
+RobotsTxt RobotsTxt::parse(const QByteArray& file, const QString& agent) {
     const QByteArray me = agent.toLatin1().toLower();
 
     struct Group {
@@ -111,9 +129,7 @@ RobotsTxt RobotsTxt::parse(const QByteArray& fileIn, const QString& agent) {
     };
     std::vector<Group> groups;
     bool inAgents = false;  // the last record was a user-agent line
-    for (QByteArray line : file.split('\n')) {
-        if (const qsizetype hash = line.indexOf('#'); hash >= 0) line.truncate(hash);
-        line = line.trimmed();
+    for (const QByteArray& line : robotsLines(file)) {
         const qsizetype colon = line.indexOf(':');
         if (colon <= 0) continue;
         const QByteArray key = line.left(colon).trimmed().toLower();
@@ -154,6 +170,13 @@ RobotsTxt RobotsTxt::parse(const QByteArray& fileIn, const QString& agent) {
     return r;
 }
 
+RobotsTxt RobotsTxt::fromAnswer(int status, bool unreachable, const QByteArray& body,
+                                const QString& agentToken) {
+    if (unreachable || status >= 500) return disallowAll();
+    if (status >= 200 && status < 300) return parse(body, agentToken);
+    return allowAll();
+}
+
 bool RobotsTxt::allowed(const QByteArray& pathAndQuery) const {
     // The file itself is always allowed, however its name is escaped.
     const QByteArray path = normalise(pathAndQuery.isEmpty() ? QByteArray("/") : pathAndQuery);
@@ -170,6 +193,25 @@ bool RobotsTxt::allowed(const QByteArray& pathAndQuery) const {
 
 bool RobotsTxt::allowedUrl(const QString& url) const {
     return allowed(robotsPathOf(url));
+}
+
+QStringList robotsSitemaps(const QByteArray& file, const QString& robotsUrl) {
+    const QUrl base(robotsUrl);
+    QStringList out;
+    QSet<QString> seen;
+    for (const QByteArray& line : robotsLines(file)) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon <= 0 || line.left(colon).trimmed().toLower() != "sitemap") continue;
+        const QByteArray value = line.mid(colon + 1).trimmed();
+        if (value.isEmpty()) continue;
+        const QUrl named(QString::fromUtf8(value));
+        const QString url = (named.isRelative() ? base.resolved(named) : named).toString();
+        if (!url.isEmpty() && !seen.contains(url)) {
+            seen.insert(url);
+            out << url;
+        }
+    }
+    return out;
 }
 
 QByteArray robotsPathOf(const QString& url) {
