@@ -196,8 +196,10 @@ void frmDiscoverPages::showProgress(const DiscoveryProgress& p) {
 void frmDiscoverPages::finish(const DiscoveryResult& result) {
     result_ = result;
     showSources(result.sources);
-    prgDiscover_->setRange(0, 1);
-    prgDiscover_->setValue(1);
+    // Every file done: the bar full, with the count of files.
+    const int files = qMax(1, int(result.sources.size()) - 1);
+    prgDiscover_->setRange(0, files);
+    prgDiscover_->setValue(files);
     lblProgress_->setText(result.cancelled ? QStringLiteral("Cancelled.")
                                            : QStringLiteral("Finished."));
     QStringList lines;

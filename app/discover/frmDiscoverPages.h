@@ -38,6 +38,9 @@ public:
 
     QTreeWidget* sourcesList() const { return lvwSources_; }
 
+    // Cancel (and Escape): a running discovery stops; nothing is changed.
+    void reject() override;
+
 signals:
     // The discovery has ended and its result is shown.
     void discoveryFinished();
@@ -46,7 +49,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
-    void reject() override;
 
 private:
     void showProgress(const DiscoveryProgress& p);

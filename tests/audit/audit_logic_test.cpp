@@ -79,6 +79,28 @@ TEST(RobotsTxt, GroupsLongestMatchWildcardsAndEscapes) {
     EXPECT_EQ(robotsPathOf(QStringLiteral("http://h")), QByteArray("/"));
 }
 
+// Lines end at LF, CR LF or a CR alone, for the rules and for the Sitemap
+// lines; those are read in any case, resolved, each once, outside groups.
+TEST(RobotsTxt, LineEndingsAndSitemapLines) {
+    const QByteArray file =
+        "User-agent: *\rDisallow: /cr/\r\nSITEMAP: /index.xml # comment\r"
+        "Disallow: /crlf/\r\nsitemap:http://other.example/s.xml\nSitemap: /index.xml\n"
+        "Sitemap:\nDisallow: /lf/";
+    const RobotsTxt r = RobotsTxt::parse(file, QStringLiteral("Farrowdale"));
+    for (const char* path : {"/cr/x", "/crlf/x", "/lf/x"}) EXPECT_FALSE(r.allowed(path)) << path;
+    EXPECT_TRUE(r.allowed("/other"));
+    EXPECT_EQ(robotsSitemaps(file, QStringLiteral("https://h:8443/robots.txt")),
+              QStringList({"https://h:8443/index.xml", "http://other.example/s.xml"}));
+    EXPECT_TRUE(robotsSitemaps("User-agent: *\nDisallow:\n", "http://h/robots.txt").isEmpty());
+
+    // The rules that follow from the answer to a request for the file.
+    EXPECT_TRUE(RobotsTxt::fromAnswer(404, false, {}, "Farrowdale").allowed("/x"));
+    EXPECT_TRUE(RobotsTxt::fromAnswer(302, false, {}, "Farrowdale").allowed("/x"));
+    EXPECT_FALSE(RobotsTxt::fromAnswer(503, false, {}, "Farrowdale").allowed("/x"));
+    EXPECT_FALSE(RobotsTxt::fromAnswer(0, true, {}, "Farrowdale").allowed("/x"));
+    EXPECT_FALSE(RobotsTxt::fromAnswer(200, false, file, "Farrowdale").allowed("/lf/"));
+}
+
 TEST(RobotsTxt, LongFilesAndPathologicalPatternsStayBounded) {
     // Rules past the first 500 KiB are not read.
     QByteArray file = "User-agent: *\n";
