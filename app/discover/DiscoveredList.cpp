@@ -54,6 +54,28 @@ ListRule::ListRule(SitemapSite site, QString root)
     : site_(std::move(site)), root_(std::move(root)) {
     const qsizetype scheme = sites::absoluteSchemeLength(root_);
     rootAuthority_ = root_.left(authorityEnd(root_, scheme));
+    // A root written as the sitemap's own form of its folder (with or
+    // without the last "/") joins a relative text with nothing between, or
+    // with the "/" the text then begins with.
+    const std::string root8 = root_.toStdString();
+    if (root8 == site_.base()) {
+        plainRoot_ = root8;
+    } else if (root8 + '/' == site_.base()) {
+        plainRoot_ = site_.base();
+        textStart_ = QStringLiteral("/");
+    }
+}
+
+std::optional<LeftOut> ListRule::place(std::string_view address, FoundPage* page) const {
+    const std::size_t tail = plainRoot_.empty() ? 0 : site_.plainTail(address);
+    const char first = tail > 0 ? address[address.size() - tail] : '/';
+    if (first == '/' || first == '?')
+        return place(QString::fromUtf8(address.data(), qsizetype(address.size())), page);
+    if (address.size() > std::size_t(kMaxSitemapUrlLength)) return LeftOut::TooLong;
+    page->text =
+        textStart_ + QLatin1StringView(address.data() + address.size() - tail, qsizetype(tail));
+    page->key = SeenSitemapAddresses::hashOf(address);
+    return std::nullopt;
 }
 
 std::optional<ListRule> ListRule::forRoot(const QString& rootUrl) {

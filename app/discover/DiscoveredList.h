@@ -15,6 +15,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sitemap/XmlSitemap.h"
@@ -54,6 +55,10 @@ public:
     // root URL itself gives an empty text: it is the tree's root node, not a
     // page of the list.
     std::optional<LeftOut> place(const QString& address, FoundPage* page) const;
+    // The same for an address in UTF-8, as a sitemap gives it: the usual
+    // address, under the root as the root URL writes it and needing no
+    // escape, is placed without being taken apart.
+    std::optional<LeftOut> place(std::string_view address, FoundPage* page) const;
 
     // The key of the page a node text names (its address under the root),
     // as place computes it; a text that names no page of the site has a key
@@ -69,6 +74,10 @@ private:
     SitemapSite site_;
     QString root_;           // trimmed
     QString rootAuthority_;  // "<scheme>://<authority>" as the root writes it
+    // The root URL in UTF-8 with its last "/" when it is already in the form
+    // a sitemap address is compared in; empty otherwise.
+    std::string plainRoot_;
+    QString textStart_;  // what a node text begins with: "" or "/"
 };
 
 // How the discovered pages meet the current list: how many are new, how

@@ -39,7 +39,9 @@ void step(sqlite3* db, sqlite3_stmt* st) {
 }  // namespace
 
 QString storeLastModified(const QString& databasePath, const QString& rootUrlIn,
-                          const QList<FoundPage>& pages, ListChange change) {
+                          const QList<FoundPage>& pages, ListChange change,
+                          const std::function<bool(qint64 done, qint64 total)>& progress) {
+    constexpr qsizetype kStride = 10000;
     const QByteArray root = rootUrlIn.trimmed().toUtf8();
     try {
         ConnectionPtr db(openDatabaseConnection(databasePath, kSource));
@@ -58,7 +60,12 @@ QString storeLastModified(const QString& databasePath, const QString& rootUrlIn,
                                           "SET LastModified = excluded.LastModified",
                                           kSource);
             sqlite3_bind_text(put.get(), 1, root.constData(), int(root.size()), SQLITE_STATIC);
-            for (const FoundPage& p : pages) {
+            for (qsizetype i = 0; i < pages.size(); ++i) {
+                if (progress && i % kStride == 0 && !progress(i, pages.size())) {
+                    sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+                    return {};
+                }
+                const FoundPage& p = pages[i];
                 if (p.lastModified == kNoDate) continue;
                 const QByteArray page = p.text.toUtf8();
                 const QByteArray when = isoText(p.lastModified);

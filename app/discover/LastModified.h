@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <functional>
 
 #include "discover/DiscoveredList.h"
 
@@ -22,10 +23,12 @@ namespace fd::discover {
 // Stores the last-modified times of pages under rootUrl in one transaction:
 // with Replace the root's rows become those of pages; with Add the pages'
 // rows are added or brought up to date and the others kept. Pages without a
-// time have no row. Returns what went wrong, empty when all was stored
-// (nothing is stored then).
+// time have no row. progress, when given, is told how many pages are done
+// every so often; when it says stop, nothing is stored. Returns what went
+// wrong ("" when all was stored, or stopped); on failure nothing is stored.
 QString storeLastModified(const QString& databasePath, const QString& rootUrl,
-                          const QList<FoundPage>& pages, ListChange change);
+                          const QList<FoundPage>& pages, ListChange change,
+                          const std::function<bool(qint64 done, qint64 total)>& progress = {});
 
 // The last-modified time of each page of rootUrl, by node text, in UTC.
 // Empty when none is kept, or when the table cannot be read (error says why

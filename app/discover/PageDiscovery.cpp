@@ -187,9 +187,9 @@ private:
     FileWork readFile(const QString& url, SourceFile::Via via) {
         FileWork w;
         SitemapReader* reader = nullptr;
-        auto entry = [&](const QString& address, const QString& lastModified) {
+        auto entry = [&](std::string_view address, std::string_view lastModified) {
             if (reader->kind() == SitemapKind::Index) {
-                w.children << address;
+                w.children << QString::fromUtf8(address.data(), qsizetype(address.size()));
                 return;
             }
             ++w.addresses;
@@ -203,9 +203,9 @@ private:
                 ++w.overLimit;
                 return;
             }
-            if (!lastModified.isEmpty())
-                if (const std::optional<QDateTime> when = parseLastModified(lastModified))
-                    page.lastModified = when->toSecsSinceEpoch();
+            if (!lastModified.empty())
+                if (const std::optional<qint64> when = lastModifiedSecs(lastModified))
+                    page.lastModified = *when;
             w.pages.append(std::move(page));
         };
         SitemapReader read(entry, o_.maxFileBytes);

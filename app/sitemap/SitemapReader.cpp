@@ -79,11 +79,11 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-QString trimmedText(const std::string& s) {
+std::string_view trimmedView(const std::string& s) {
     std::size_t from = 0, to = s.size();
     while (from < to && isBlank(s[from])) ++from;
     while (to > from && isBlank(s[to - 1])) --to;
-    return QString::fromUtf8(s.data() + from, qsizetype(to - from));
+    return std::string_view(s.data() + from, to - from);
 }
 
 void initLibxmlOnce() {
@@ -166,8 +166,8 @@ struct SitemapReader::State {
         return false;
     }
 
-    void emitEntry(const QString& address, const QString& lastModified) {
-        if (address.isEmpty()) return;
+    void emitEntry(std::string_view address, std::string_view lastModified) {
+        if (address.empty()) return;
         ++entries;
         entry(address, lastModified);
     }
@@ -293,7 +293,7 @@ struct SitemapReader::State {
         for (std::size_t i = 0; i < n; ++i) {
             if (data[i] != '\n' && data[i] != '\r') continue;
             line.append(data + start, i - start);
-            emitEntry(trimmedText(line), QString());
+            emitEntry(trimmedView(line), {});
             line.clear();
             start = i + 1;
         }
@@ -476,7 +476,7 @@ struct SitemapReader::State {
         if (s->capture && s->depth == s->captureDepth) s->capture = nullptr;
         if (s->depth == s->itemDepth && s->inItem) {
             s->inItem = false;
-            s->emitEntry(trimmedText(s->loc), trimmedText(s->date));
+            s->emitEntry(trimmedView(s->loc), trimmedView(s->date));
         }
         if (!s->names.empty()) s->names.pop_back();
         --s->depth;
@@ -506,7 +506,7 @@ struct SitemapReader::State {
         if (gzip && !gzipEnded) return fail(QStringLiteral("the compressed data ends early"));
         switch (stage) {
             case Stage::Text:
-                if (!line.empty()) emitEntry(trimmedText(line), QString());
+                if (!line.empty()) emitEntry(trimmedView(line), {});
                 line.clear();
                 return true;
             case Stage::Xml:
@@ -561,82 +561,109 @@ const QString& SitemapReader::error() const {
 namespace {
 
 // Reads count digits at text[i]; false when they are not all digits.
-bool digits(QStringView text, qsizetype& i, int count, int* value) {
-    if (i + count > text.size()) return false;
+bool digits(std::string_view text, std::size_t& i, int count, int* value) {
+    if (i + std::size_t(count) > text.size()) return false;
     int v = 0;
     for (int k = 0; k < count; ++k) {
-        const QChar c = text[i + k];
-        if (c < u'0' || c > u'9') return false;
-        v = v * 10 + (c.unicode() - u'0');
+        const char c = text[i + std::size_t(k)];
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
     }
-    i += count;
+    i += std::size_t(count);
     *value = v;
     return true;
 }
 
-bool at(QStringView text, qsizetype i, char16_t c) {
+bool at(std::string_view text, std::size_t i, char c) {
     return i < text.size() && text[i] == c;
 }
 
-std::optional<QDateTime> w3cDatetime(QStringView t) {
-    qsizetype i = 0;
-    int year = 0, month = 1, day = 1, hour = 0, minute = 0, second = 0, msec = 0;
+// Days from 1970-01-01 to a valid date of the proleptic Gregorian calendar.
+qint64 daysFromCivil(int y, int m, int d) {
+    y -= m <= 2;
+    const qint64 era = (y >= 0 ? y : y - 399) / 400;
+    const qint64 yoe = y - era * 400;
+    const qint64 doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const qint64 doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+bool validDate(int y, int m, int d) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (m < 1 || m > 12 || d < 1) return false;
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    return d <= kDays[m - 1] + (m == 2 && leap ? 1 : 0);
+}
+
+// The W3C Datetime forms, as seconds since 1970 in UTC.
+std::optional<qint64> w3cDatetime(std::string_view t) {
+    std::size_t i = 0;
+    int year = 0, month = 1, day = 1, hour = 0, minute = 0, second = 0;
     if (!digits(t, i, 4, &year)) return std::nullopt;
-    if (at(t, i, u'-')) {
+    if (at(t, i, '-')) {
         ++i;
         if (!digits(t, i, 2, &month)) return std::nullopt;
-        if (at(t, i, u'-')) {
+        if (at(t, i, '-')) {
             ++i;
             if (!digits(t, i, 2, &day)) return std::nullopt;
         }
     }
-    const QDate date(year, month, day);
-    if (!date.isValid()) return std::nullopt;
+    if (!validDate(year, month, day)) return std::nullopt;
     int offsetSecs = 0;
-    if (i < t.size() && (t[i] == u'T' || t[i] == u't' || t[i] == u' ')) {
+    if (i < t.size() && (t[i] == 'T' || t[i] == 't' || t[i] == ' ')) {
         ++i;
-        if (!digits(t, i, 2, &hour) || !at(t, i, u':')) return std::nullopt;
+        if (!digits(t, i, 2, &hour) || !at(t, i, ':')) return std::nullopt;
         ++i;
         if (!digits(t, i, 2, &minute)) return std::nullopt;
-        if (at(t, i, u':')) {
+        if (at(t, i, ':')) {
             ++i;
             if (!digits(t, i, 2, &second)) return std::nullopt;
-            if (at(t, i, u'.') || at(t, i, u',')) {
+            if (at(t, i, '.') || at(t, i, ',')) {
                 ++i;
-                int scale = 100;
-                if (i >= t.size() || !t[i].isDigit()) return std::nullopt;
-                while (i < t.size() && t[i] >= u'0' && t[i] <= u'9') {
-                    msec += (t[i].unicode() - u'0') * scale;
-                    scale /= 10;
-                    ++i;
-                }
+                if (i >= t.size() || t[i] < '0' || t[i] > '9') return std::nullopt;
+                while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;  // fractions: not kept
             }
         }
-        if (at(t, i, u'Z') || at(t, i, u'z')) {
+        if (at(t, i, 'Z') || at(t, i, 'z')) {
             ++i;
-        } else if (at(t, i, u'+') || at(t, i, u'-')) {
-            const int sign = t[i] == u'-' ? -1 : 1;
+        } else if (at(t, i, '+') || at(t, i, '-')) {
+            const int sign = t[i] == '-' ? -1 : 1;
             ++i;
             int oh = 0, om = 0;
             if (!digits(t, i, 2, &oh)) return std::nullopt;
-            if (at(t, i, u':')) ++i;
+            if (at(t, i, ':')) ++i;
             if (!digits(t, i, 2, &om) || oh > 23 || om > 59) return std::nullopt;
             offsetSecs = sign * (oh * 3600 + om * 60);
         }
     }
-    if (i != t.size()) return std::nullopt;
-    const QTime time(hour, minute, second == 60 ? 59 : second, msec);
-    if (!time.isValid()) return std::nullopt;
-    return QDateTime(date, time, Qt::UTC).addSecs(-offsetSecs);
+    // A leap second is the last second of its minute.
+    if (i != t.size() || hour > 23 || minute > 59 || second > 60) return std::nullopt;
+    return daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + qMin(second, 59) -
+           offsetSecs;
 }
 
 }  // namespace
+
+std::optional<qint64> lastModifiedSecs(std::string_view textIn) {
+    std::string_view text = textIn;
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    if (text.empty()) return std::nullopt;
+    if (text[0] >= '0' && text[0] <= '9') {
+        if (const auto secs = w3cDatetime(text)) return secs;
+    }
+    if (const auto rfc = parseLastModified(QString::fromUtf8(text.data(), qsizetype(text.size()))))
+        return rfc->toSecsSinceEpoch();
+    return std::nullopt;
+}
 
 std::optional<QDateTime> parseLastModified(QStringView textIn) {
     const QStringView text = textIn.trimmed();
     if (text.isEmpty()) return std::nullopt;
     if (text[0].isDigit()) {
-        if (auto d = w3cDatetime(text)) return d;
+        const QByteArray bytes = text.toUtf8();
+        if (const auto secs = w3cDatetime(std::string_view(bytes.constData(), bytes.size())))
+            return QDateTime::fromSecsSinceEpoch(*secs, Qt::UTC);
     }
     // RSS dates: RFC 822, whose zone may be a name that Qt's reader lacks.
     QString rfcText = text.toString();

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 namespace fd {
 
@@ -31,8 +32,10 @@ class SitemapReader {
 public:
     // Called for every address the file names, in file order, with its
     // last-modified text as written (empty when there is none): a page, or
-    // in an index another sitemap. Both are trimmed.
-    using EntryFn = std::function<void(const QString& address, const QString& lastModified)>;
+    // in an index another sitemap. Both are UTF-8 (as a text sitemap is
+    // meant to be; XML is always handed on so), trimmed, and valid only
+    // during the call.
+    using EntryFn = std::function<void(std::string_view address, std::string_view lastModified)>;
 
     explicit SitemapReader(EntryFn entry, qint64 maxBytes = kMaxSitemapBytes);
     ~SitemapReader();
@@ -65,5 +68,7 @@ private:
 // 10:00:00 GMT"), in UTC. A date without a time is the start of that day in
 // UTC, a time without a zone is taken as UTC. Nothing for any other text.
 std::optional<QDateTime> parseLastModified(QStringView text);
+// The same from UTF-8, as seconds since 1970 (UTC).
+std::optional<qint64> lastModifiedSecs(std::string_view text);
 
 }  // namespace fd

@@ -313,6 +313,17 @@ SitemapSite::Fit SitemapSite::locate(QStringView entry, std::string& loc) const 
     return loc.size() > std::size_t(kMaxSitemapUrlLength) ? Fit::TooLong : Fit::Listed;
 }
 
+std::size_t SitemapSite::plainTail(std::string_view address) const {
+    if (address.size() <= base_.size() || address.compare(0, base_.size(), base_) != 0 ||
+        base_.find('%') != std::string::npos)
+        return 0;
+    for (std::size_t i = base_.size(); i < address.size(); ++i) {
+        const auto c = static_cast<unsigned char>(address[i]);
+        if (c >= 0x80 || !kUrlChars.plain[c]) return 0;
+    }
+    return address.size() - base_.size();
+}
+
 QString SitemapSite::fileUrl(const QString& fileName) const {
     std::string url = base_;
     appendEscaped(url, fileName, true);
@@ -482,7 +493,7 @@ SeenSitemapAddresses::SeenSitemapAddresses(qsizetype expected, KeyOf keyOf)
     slots_.resize(capacity);
 }
 
-std::uint64_t SeenSitemapAddresses::hashOf(const std::string& key) {
+std::uint64_t SeenSitemapAddresses::hashOf(std::string_view key) {
     return qHashBits(key.data(), key.size(), 0);
 }
 

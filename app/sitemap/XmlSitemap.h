@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fd {
@@ -52,6 +53,12 @@ public:
     // The escaped root folder address, ending in "/".
     const std::string& base() const { return base_; }
 
+    // When address is base() followed by characters that need no escape,
+    // none of them "%", "#" or a blank, the address is its own loc and its
+    // own key (sitemapAddressKey): the length of that tail. 0 otherwise, and
+    // always when base() holds an escape.
+    std::size_t plainTail(std::string_view address) const;
+
 private:
     std::string base_;       // "https://host:port/root-path/"
     std::string authority_;  // "host:port" as compared with whole-address entries
@@ -76,7 +83,7 @@ public:
     using KeyOf = std::function<std::string(qsizetype index)>;
     SeenSitemapAddresses(qsizetype expected, KeyOf keyOf);
 
-    static std::uint64_t hashOf(const std::string& key);
+    static std::uint64_t hashOf(std::string_view key);
     // True when an earlier position had the same key; otherwise remembers
     // the hash for index.
     bool seen(std::uint64_t hash, qsizetype index);

@@ -49,8 +49,14 @@ void frmMain::DiscoverPages_Click() {
                 const QStringList pages =
                     discover::listAfter(r.pages, r.comparison, treePages(), change);
                 if (!lists->takeList(pages, kRoutine)) return;
-                const QString error =
-                    discover::storeLastModified(g_.gDB->databasePath(), root, r.pages, change);
+                // A long list shows its progress; Cancel keeps the dates
+                // that were there.
+                const auto progress = dialogs_.progress(
+                    this, QStringLiteral("Keeping the pages' last-modified times ..."),
+                    r.pages.size());
+                const QString error = discover::storeLastModified(
+                    g_.gDB->databasePath(), root, r.pages, change,
+                    [&progress](qint64 done, qint64) { return progress->advance(done); });
                 if (!error.isEmpty())
                     g_.errorLog->write(kRoutine, 3001, error, QStringLiteral("PageLastModified"));
             });

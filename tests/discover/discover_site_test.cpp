@@ -294,10 +294,44 @@ TEST(DiscoveredList, ComparedWithTheCurrentListByAddress) {
 
     // The root itself is the tree's root node, not a page.
     FoundPage rootPage;
-    EXPECT_FALSE(rule.place("http://example.org/shop/", &rootPage).has_value());
+    EXPECT_FALSE(rule.place(QStringLiteral("http://example.org/shop/"), &rootPage).has_value());
     EXPECT_TRUE(rootPage.text.isEmpty());
-    EXPECT_EQ(rule.place("http://example.org/shopping/", &rootPage), LeftOut::OutsideFolder);
-    EXPECT_EQ(rule.place("mailto:me@example.org", &rootPage), LeftOut::NotHttp);
+    EXPECT_EQ(rule.place(QStringLiteral("http://example.org/shopping/"), &rootPage),
+              LeftOut::OutsideFolder);
+    EXPECT_EQ(rule.place(QStringLiteral("mailto:me@example.org"), &rootPage), LeftOut::NotHttp);
+}
+
+// A sitemap's address in UTF-8 is placed as the same address in text is,
+// whether it takes the short way (plain, under the root as written) or not.
+TEST(DiscoveredList, BytesArePlacedAsTextIs) {
+    const QStringList roots = {"http://example.org/shop/", "http://example.org/shop",
+                               "http://example.org", "HTTP://Example.org:80/shop/",
+                               "https://example.org/caf%C3%A9/"};
+    const QStringList tails = {"a.html",    "a/b?c=1&d=2",    "/a.html",          "?q=1",
+                               "a%7E.html", "caf\u00e9.html", "a b.html",         "a.html#top",
+                               "",          "x//y",           QString(2100, u'x')};
+    QStringList addresses = {"http://other.example/shop/a", "ftp://example.org/shop/a",
+                             "http://example.org/shopping", "https://example.org/shop/a"};
+    for (const QString& root : roots)
+        for (const QString& tail : tails) addresses << root + tail << root + u'/' + tail;
+    for (const QString& root : roots) {
+        const ListRule rule = *ListRule::forRoot(root);
+        for (const QString& address : addresses) {
+            FoundPage fromText, fromBytes;
+            const std::optional<LeftOut> a = rule.place(address, &fromText);
+            const QByteArray utf8 = address.toUtf8();
+            const std::optional<LeftOut> b = rule.place(
+                std::string_view(utf8.constData(), std::size_t(utf8.size())), &fromBytes);
+            SCOPED_TRACE(root.toStdString() + " " + address.left(80).toStdString());
+            EXPECT_EQ(a, b);
+            if (a || b) continue;
+            EXPECT_EQ(fromText.text, fromBytes.text);
+            EXPECT_EQ(fromText.key, fromBytes.key);
+            if (!fromText.text.isEmpty()) {
+                EXPECT_EQ(fromText.key, rule.hashOfText(fromText.text));
+            }
+        }
+    }
 }
 
 // The list written by the page-list writer and read back by the import
@@ -336,6 +370,11 @@ TEST(DiscoverSite, TheListReadsBackAndTheDatesAreKept) {
     kept = readLastModified(db, root);
     EXPECT_EQ(kept.size(), 6);
     EXPECT_EQ(kept.value("a.html").toString(Qt::ISODate), "2025-01-01T12:00:00Z");
+    // Stopped by its progress, the store changes nothing.
+    ASSERT_EQ(storeLastModified(db, root, later, ListChange::Replace,
+                                [](qint64, qint64) { return false; }),
+              "");
+    EXPECT_EQ(readLastModified(db, root).size(), 6);
     ASSERT_EQ(storeLastModified(db, root, later, ListChange::Replace), "");
     EXPECT_EQ(readLastModified(db, root).size(), 2);
 

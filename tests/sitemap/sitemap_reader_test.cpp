@@ -32,9 +32,9 @@ struct Read {
 Read readBytes(const QByteArray& bytes, qsizetype step = 0, qint64 limit = kMaxSitemapBytes) {
     Read r;
     SitemapReader reader(
-        [&](const QString& address, const QString& date) {
-            r.addresses << address;
-            r.dates << date;
+        [&](std::string_view address, std::string_view date) {
+            r.addresses << QString::fromUtf8(address.data(), qsizetype(address.size()));
+            r.dates << QString::fromUtf8(date.data(), qsizetype(date.size()));
         },
         limit);
     bool ok = true;
