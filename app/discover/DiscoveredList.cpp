@@ -8,10 +8,6 @@ namespace fd::discover {
 
 namespace {
 
-QString number(qint64 n) {
-    return QLocale(QLocale::English).toString(n);
-}
-
 // Where the scheme and authority of an absolute address end.
 qsizetype authorityEnd(QStringView s, qsizetype schemeLength) {
     qsizetype i = schemeLength + 3;
@@ -26,19 +22,23 @@ bool isWebScheme(QStringView scheme) {
 
 }  // namespace
 
+QString countText(qint64 n) {
+    return QLocale(QLocale::English).toString(n);
+}
+
 QString leftOutText(LeftOut reason, qint64 count) {
     switch (reason) {
         case LeftOut::OtherOrigin:
-            return QStringLiteral("%1 on another origin").arg(number(count));
+            return QStringLiteral("%1 on another origin").arg(countText(count));
         case LeftOut::OutsideFolder:
-            return QStringLiteral("%1 outside the root's folder").arg(number(count));
+            return QStringLiteral("%1 outside the root's folder").arg(countText(count));
         case LeftOut::NotHttp:
-            return QStringLiteral("%1 not http(s)").arg(number(count));
+            return QStringLiteral("%1 not http(s)").arg(countText(count));
         case LeftOut::TooLong:
             return QStringLiteral("%1 longer than %2 characters")
-                .arg(number(count), number(kMaxSitemapUrlLength));
+                .arg(countText(count), countText(kMaxSitemapUrlLength));
         case LeftOut::Duplicate:
-            return QStringLiteral("%1 the same address again").arg(number(count));
+            return QStringLiteral("%1 the same address again").arg(countText(count));
     }
     return {};
 }

@@ -28,6 +28,9 @@ enum class LeftOut { OtherOrigin, OutsideFolder, NotHttp, TooLong, Duplicate };
 constexpr int kLeftOutReasons = 5;
 using LeftOutCounts = std::array<qint64, kLeftOutReasons>;
 
+// A count as the discovery tells it: "1,234".
+QString countText(qint64 n);
+
 // "3 on another origin", "1 the same address again", ...
 QString leftOutText(LeftOut reason, qint64 count);
 // Every non-zero count joined: "3 on another origin, 1 longer than 2,048

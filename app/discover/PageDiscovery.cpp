@@ -1,7 +1,6 @@
 #include "PageDiscovery.h"
 
 #include <QElapsedTimer>
-#include <QLocale>
 #include <QSet>
 #include <QUrl>
 #include <condition_variable>
@@ -21,12 +20,8 @@ namespace {
 constexpr int kProgressEveryMs = 100;
 constexpr int kRobotsRedirects = 5;
 
-QString number(qint64 n) {
-    return QLocale(QLocale::English).toString(n);
-}
-
 QString counted(qint64 n, const char* one, const char* many) {
-    return number(n) + u' ' + QLatin1StringView(n == 1 ? one : many);
+    return countText(n) + u' ' + QLatin1StringView(n == 1 ? one : many);
 }
 
 // What one sitemap file gave, before it is taken into the run.
@@ -422,23 +417,23 @@ QStringList DiscoveryResult::summaryLines() const {
     for (const SourceFile& s : sources)
         if (s.via != SourceFile::Via::Robots && s.state == SourceFile::State::Read) ++read;
     lines << QStringLiteral("%1 found (%2 new, %3 no longer listed), from %4")
-                 .arg(counted(pages.size(), "page", "pages"), number(comparison.fresh),
-                      number(comparison.gone), counted(read, "sitemap file", "sitemap files"));
+                 .arg(counted(pages.size(), "page", "pages"), countText(comparison.fresh),
+                      countText(comparison.gone), counted(read, "sitemap file", "sitemap files"));
     if (crawled)
         lines << QStringLiteral(
                      "The crawl fetched %1: %2 added, %3 failed, %4 disallowed by "
                      "robots.txt")
-                     .arg(counted(crawlFetched, "page", "pages"), number(crawlAdded),
-                          number(crawlFailed), number(crawlDisallowed));
+                     .arg(counted(crawlFetched, "page", "pages"), countText(crawlAdded),
+                          countText(crawlFailed), countText(crawlDisallowed));
     const QString leftOutLine = leftOutSummary(leftOut);
     if (!leftOutLine.isEmpty()) lines << QStringLiteral("Left out: ") + leftOutLine;
     if (overAddressLimit > 0)
         lines << QStringLiteral("Not taken: %1 beyond the limit of %2 addresses")
-                     .arg(number(overAddressLimit), number(DiscoveryOptions{}.maxAddresses));
+                     .arg(countText(overAddressLimit), countText(DiscoveryOptions{}.maxAddresses));
     if (filesOverLimit > 0)
         lines << QStringLiteral("Not read: %1 beyond the limit of %2 files")
                      .arg(counted(filesOverLimit, "sitemap", "sitemaps"),
-                          number(DiscoveryOptions{}.maxFiles));
+                          countText(DiscoveryOptions{}.maxFiles));
     if (filesTooDeep > 0)
         lines << QStringLiteral("Not read: %1 named by an index nested more than %2 levels deep")
                      .arg(counted(filesTooDeep, "sitemap", "sitemaps"))

@@ -5,7 +5,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -15,10 +14,6 @@
 namespace fd::discover {
 
 namespace {
-
-QString number(qint64 n) {
-    return QLocale(QLocale::English).toString(n);
-}
 
 QString viaText(const SourceFile& s) {
     switch (s.via) {
@@ -184,13 +179,14 @@ void frmDiscoverPages::showProgress(const DiscoveryProgress& p) {
         prgDiscover_->setRange(0, qMax(1, p.crawlFound));
         prgDiscover_->setValue(p.crawlDone);
         lblProgress_->setText(QStringLiteral("Crawling: %1 of %2 pages fetched")
-                                  .arg(number(p.crawlDone), number(p.crawlFound)));
+                                  .arg(countText(p.crawlDone), countText(p.crawlFound)));
         return;
     }
     prgDiscover_->setRange(0, qMax(1, p.filesKnown));
     prgDiscover_->setValue(p.filesDone);
-    lblProgress_->setText(QStringLiteral("Sitemap files read: %1 of %2; addresses so far: %3")
-                              .arg(number(p.filesDone), number(p.filesKnown), number(p.addresses)));
+    lblProgress_->setText(
+        QStringLiteral("Sitemap files read: %1 of %2; addresses so far: %3")
+            .arg(countText(p.filesDone), countText(p.filesKnown), countText(p.addresses)));
 }
 
 void frmDiscoverPages::finish(const DiscoveryResult& result) {
@@ -208,10 +204,10 @@ void frmDiscoverPages::finish(const DiscoveryResult& result) {
     } else if (result.foundNothing()) {
         lines << QStringLiteral("No pages were found; the list stays as it is.");
     } else {
-        lines << QStringLiteral("Pages found: %1").arg(number(result.pages.size()))
+        lines << QStringLiteral("Pages found: %1").arg(countText(result.pages.size()))
               << QStringLiteral("New against the current list: %1")
-                     .arg(number(result.comparison.fresh))
-              << QStringLiteral("No longer listed: %1").arg(number(result.comparison.gone));
+                     .arg(countText(result.comparison.fresh))
+              << QStringLiteral("No longer listed: %1").arg(countText(result.comparison.gone));
     }
     // The summary's first line says what the lines above say.
     lines << result.summaryLines().mid(1);

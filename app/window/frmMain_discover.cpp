@@ -34,6 +34,15 @@ void frmMain::setupDiscover() {
 void frmMain::DiscoverPages_Click() {
     sites::PageListController* lists = pageListController();
     if (!lists || !lists->rootReadyForList()) return;
+    // The list is saved under the site's name: a root URL typed but not yet
+    // added has no site to keep it.
+    if (!siteSelected()) {
+        dialogs_.message(this,
+                         QStringLiteral("Please select the web site on the Configuration tab "
+                                        "before discovering its pages."),
+                         kProductName);
+        return;
+    }
     if (discoverWindow_) {
         discoverWindow_->raise();
         discoverWindow_->activateWindow();

@@ -116,6 +116,14 @@ TEST_F(DiscoverWindow, BesideImportAndWithoutARootTheImportsMessage) {
     EXPECT_EQ(names.indexOf("DiscoverPages"), names.indexOf("Import") + 1);
     EXPECT_EQ(item()->text(), "Discover Pages from Site...");
 
+    // A site's name typed but not added has no site to keep the list.
+    auto* name = window().findChild<QComboBox*>("cmbWebSiteGenericName");
+    name->setCurrentIndex(-1);
+    name->setEditText(QStringLiteral("Not added yet"));
+    item()->trigger();
+    EXPECT_EQ(dialogs_.lastText(),
+              "Please select the web site on the Configuration tab before discovering its pages.");
+
     window().findChild<QComboBox*>("cmbWebSiteRoot")->setEditText(QString());
     item()->trigger();
     EXPECT_EQ(dialogs_.lastText(),
