@@ -225,11 +225,13 @@ struct SitemapReader::State {
             z.next_out = reinterpret_cast<Bytef*>(zOut.data());
             z.avail_out = static_cast<uInt>(zOut.size());
             const int rc = inflate(&z, Z_NO_FLUSH);
+            // What was inflated before a fault is read first, so the fault
+            // is met at the same place however the bytes arrive.
+            const std::size_t out = zOut.size() - z.avail_out;
+            if (out > 0 && !content(zOut.data(), out)) return false;
             if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
                 return fail(QStringLiteral("the compressed data is damaged (%1)")
                                 .arg(QString::fromLatin1(z.msg ? z.msg : "zlib error")));
-            const std::size_t out = zOut.size() - z.avail_out;
-            if (out > 0 && !content(zOut.data(), out)) return false;
             if (rc == Z_STREAM_END) gzipEnded = true;
             if (rc == Z_BUF_ERROR && out == 0) break;
         }

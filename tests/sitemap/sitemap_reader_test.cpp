@@ -147,6 +147,22 @@ TEST(SitemapReader, GzipIsToldByItsBytesAndPiecesDoNotMatter) {
         EXPECT_EQ(readBytes(twoMembers, step).addresses,
                   QStringList({"http://example.org/1", "http://example.org/2"}));
     }
+    // Damaged data after some that inflates: what came before the damage
+    // is read alike, whole or in pieces, and the file fails as damaged (the
+    // bytes inflated with the damage were once dropped when they came in one
+    // piece, so the file was taken for another kind).
+    QByteArray damaged = gzipped("http://example.org/1\nhttp://example.org/2\n");
+    damaged[damaged.size() - 12] = char(0xFF);
+    damaged[damaged.size() - 11] = char(0xFF);
+    const Read damagedWhole = readBytes(damaged);
+    EXPECT_FALSE(damagedWhole.ok);
+    for (qsizetype step : {1, 5}) {
+        const Read inPieces = readBytes(damaged, step);
+        EXPECT_EQ(inPieces.ok, damagedWhole.ok);
+        EXPECT_EQ(inPieces.kind, damagedWhole.kind);
+        EXPECT_EQ(inPieces.addresses, damagedWhole.addresses);
+    }
+
     const Read cut = readBytes(packed.left(packed.size() / 2));
     EXPECT_FALSE(cut.ok);
     EXPECT_TRUE(cut.error.contains("ends early")) << cut.error.toStdString();
