@@ -5,12 +5,12 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 #include <vector>
 
 #include "ReportLogic.h"
+#include "core/FileReplace.h"
 #include "core/Recordset.h"
 
 namespace listcaster {
@@ -74,7 +74,7 @@ public:
 private:
     void writePending();
     [[noreturn]] void fail();
-    QSaveFile file_;
+    FileReplacement file_;
     QByteArray pending_;
 };
 
