@@ -12,7 +12,7 @@
 
 #include "browser/BrowserLogic.h"
 #include "browser/HtmlSnapshot.h"
-#include "platform/WebEngineBrowser.h"
+#include "browser/WebEngineBrowser.h"
 
 using namespace fd;
 
