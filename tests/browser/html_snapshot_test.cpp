@@ -87,3 +87,43 @@ TEST(HtmlSnapshot, AnswersThatAreNotHtmlHaveNoElements) {
         "<title>\xe9</title>", QStringLiteral("text/html; charset=\"ISO-8859-1\""));
     EXPECT_EQ(declared.title, QStringLiteral("\u00e9"));
 }
+
+// The character set, decided for each page as the browser decides it: a
+// declaration the prescan finds, also behind a long head, and none inside
+// a comment or another tag.
+TEST(HtmlSnapshot, DecodesEachPageAsTheBrowserDoes) {
+    const QByteArray koi8Title = "<title>\xf0\xd2\xc9\xd7\xc5\xd4</title>";  // "Привет" in KOI8-R
+    const QByteArray longComment = "<!--" + QByteArray(3000, '-') + "-->";
+    const struct {
+        const char* file;
+        QByteArray bytes;
+    } pages[] = {
+        {"late-meta.html",
+         "<html><head>" + longComment + "<meta charset=koi8-r>" + koi8Title + "</head></html>"},
+        {"pragma.html",
+         "<meta content='text/html; charset=koi8-r' http-equiv=content-type>" + koi8Title},
+        {"commented.html",
+         "<!-- <meta charset=koi8-r> --><title>caf\xc3\xa9</title><meta name=description "
+         "content='\xc3\xa9t\xc3\xa9'>"},
+        {"in-attribute.html", "<link title='<meta charset=koi8-r>'><title>caf\xc3\xa9</title>"},
+        {"x-user-defined.html", "<meta charset=x-user-defined><title>caf\xe9</title>"},
+    };
+    QTemporaryDir dir;
+    WebEngineBrowser browser;
+    int completions = 0;
+    QObject::connect(&browser, &WebBrowser::documentComplete, [&] { ++completions; });
+    for (const auto& page : pages) {
+        QFile f(dir.filePath(QString::fromLatin1(page.file)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(page.bytes);
+        f.close();
+        const int before = completions;
+        browser.navigate(QUrl::fromLocalFile(f.fileName()).toString());
+        QDeadlineTimer deadline(30000);
+        while (completions == before && !deadline.hasExpired()) QTest::qWait(20);
+        ASSERT_GT(completions, before) << page.file;
+        EXPECT_EQ(describe(snapshotFromHtml(page.bytes, QStringLiteral("text/html"))),
+                  describe(browser.document()))
+            << page.file;
+    }
+}
