@@ -53,10 +53,7 @@ private:
 TEST(FileReplacement, writesInPiecesBecomeTheWholeFileOnlyAtCommit) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.txt"));
-    QFile old(path);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("the old report");
-    old.close();
+    replaceFileContents(path, "the old report", QStringLiteral("test"));
 
     // Small pieces, one larger than the device's buffer, and more small ones.
     const QByteArray big(300000, 'x');
