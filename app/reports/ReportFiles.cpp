@@ -194,6 +194,22 @@ void writeSubmissionWorkbook(const QString& path, const std::vector<SubmissionRo
                       kSubmissionPreviewTitle);
 }
 
+void exportReportFile(const QString& report, const QString& target) {
+    QFile source(report);
+    if (!source.open(QIODevice::ReadOnly))
+        throw AppError(err::kFileNotFound, QStringLiteral("File not found"),
+                       QStringLiteral("Farrowdale"));
+    const QByteArray bytes = source.readAll();
+    FileReplacement file(target);
+    if (source.error() != QFileDevice::NoError || !file.replaceWith(bytes))
+        throw AppError(err::kPermissionDenied,
+                       QStringLiteral("Permission denied: %1: %2")
+                           .arg(QDir::toNativeSeparators(target),
+                                source.error() != QFileDevice::NoError ? source.errorString()
+                                                                       : file.errorString()),
+                       QStringLiteral("Farrowdale"));
+}
+
 ReportFileWriter::ReportFileWriter(const QString& path, const QByteArray& header) : file_(path) {
     if (!file_.open()) fail();
     pending_ = header;
