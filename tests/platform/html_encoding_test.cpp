@@ -122,6 +122,10 @@ TEST(HtmlEncoding, theParserGetsUtf8WithoutTheMark) {
         return htmlAsUtf8(body, htmlCharset(body, QString::fromLatin1(type)));
     };
     EXPECT_EQ(utf8("caf\xe9 \x93q\x94"), QByteArray("caf\xc3\xa9 \xe2\x80\x9cq\xe2\x80\x9d"));
+    // A Latin-1 label is read as windows-1252: its quotes are quotes, not
+    // control characters.
+    EXPECT_EQ(utf8("\x93q\x94 \x80", "text/html; charset=ISO-8859-1"),
+              QByteArray("\xe2\x80\x9cq\xe2\x80\x9d \xe2\x82\xac"));
     EXPECT_EQ(utf8("\xEF\xBB\xBF<p>\xc3\xa9"), QByteArray("<p>\xc3\xa9"));
     // UTF-16: the first mark is the encoding's, a second one the text's.
     EXPECT_EQ(utf8(QByteArray("\xFF\xFE\xFF\xFE<\0p\0", 8)), QByteArray("\xEF\xBB\xBF<p"));
