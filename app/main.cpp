@@ -5,9 +5,9 @@
 #include <QDir>
 #include <cstdio>
 
+#include "browser/WebEngineBrowser.h"
 #include "core/ProgramFolder.h"
 #include "platform/Dialogs.h"
-#include "platform/WebEngineBrowser.h"
 #include "window/CommandLine.h"
 #include "window/MainModule.h"
 #include "window/ProgramIcon.h"

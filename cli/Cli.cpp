@@ -6,11 +6,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <cstdio>
 
 #include "core/ExtraTables.h"
+#include "core/FileReplace.h"
 #include "core/ProgramFolder.h"
 #include "sites/PageList.h"
 
@@ -266,8 +266,8 @@ QString listText(const listcaster::TableSource& list) {
 }
 
 void writeFileWhole(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    FileReplacement file(path);
+    if (!file.replaceWith(bytes))
         fail(QStringLiteral("could not write %1: %2").arg(path, file.errorString()));
 }
 

@@ -5,6 +5,7 @@
 // with the last value a read meta gave it.
 #include "FuzzTarget.h"
 #include "browser/BrowserLogic.h"
+#include "browser/PageScripts.h"
 #include "platform/WebBrowser.h"
 
 namespace fd::fuzz {

@@ -2,12 +2,12 @@
 
 #include <gumbo.h>
 
-#include <QStringDecoder>
 #include <QUrl>
 #include <memory>
 #include <vector>
 
 #include "AuditUrl.h"
+#include "platform/HtmlEncoding.h"
 
 namespace fd::audit {
 
@@ -28,10 +28,9 @@ const GumboOptions& parserOptions() {
     return options;
 }
 
-Parsed parse(const QByteArray& utf8, qsizetype offset = 0) {
+Parsed parse(const QByteArray& utf8) {
     const GumboOptions& o = parserOptions();
-    return Parsed(gumbo_parse_with_options(&o, utf8.constData() + offset,
-                                           static_cast<size_t>(utf8.size() - offset)),
+    return Parsed(gumbo_parse_with_options(&o, utf8.constData(), static_cast<size_t>(utf8.size())),
                   GumboDeleter{&o});
 }
 
@@ -65,94 +64,6 @@ QString textOf(const GumboNode* node) {
 
 QString cut(const QString& s) {
     return s.size() > kMaxValue ? s.left(kMaxValue) : s;
-}
-
-// The encoding a charset label stands for, as browsers read it: the Latin-1
-// and ASCII labels mean windows-1252, a UTF-16 label inside the document
-// means UTF-8. Empty when the label names nothing known.
-QString canonicalCharset(QString label, bool fromDocument) {
-    label = label.trimmed().toLower();
-    if (label.isEmpty()) return {};
-    if (label == u"utf8" || label == u"unicode-1-1-utf-8") label = QStringLiteral("utf-8");
-    static const char* const kWestern[] = {
-        "ascii",  "us-ascii",   "iso-8859-1",  "iso8859-1",    "latin1",
-        "l1",     "cp1252",     "x-cp1252",    "cp819",        "iso_8859-1",
-        "ibm819", "iso-ir-100", "csisolatin1", "windows-1252", "x-user-defined"};
-    for (const char* w : kWestern)
-        if (label == QLatin1String(w)) return QStringLiteral("windows-1252");
-    if (fromDocument && label.startsWith(u"utf-16")) return QStringLiteral("utf-8");
-    if (label == u"utf-8") return label;
-    if (!QStringDecoder(label.toLatin1().constData()).isValid()) return {};
-    return label;
-}
-
-bool isUtf8(const QString& charset) {
-    return charset == u"utf-8";
-}
-
-// Whether bytes are well-formed UTF-8.
-bool validUtf8(const QByteArray& bytes) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const auto* end = p + bytes.size();
-    while (p < end) {
-        if (*p < 0x80) {
-            ++p;
-            continue;
-        }
-        int n;
-        unsigned cp;
-        if ((*p & 0xE0) == 0xC0) {
-            n = 1;
-            cp = *p & 0x1F;
-        } else if ((*p & 0xF0) == 0xE0) {
-            n = 2;
-            cp = *p & 0x0F;
-        } else if ((*p & 0xF8) == 0xF0) {
-            n = 3;
-            cp = *p & 0x07;
-        } else {
-            return false;
-        }
-        if (end - p <= n) return false;
-        for (int i = 1; i <= n; ++i) {
-            if ((p[i] & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (p[i] & 0x3F);
-        }
-        if ((n == 1 && cp < 0x80) || (n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) ||
-            cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        p += n + 1;
-    }
-    return true;
-}
-
-QByteArray toUtf8(const QByteArray& bytes, const QString& charset) {
-    QStringDecoder decoder(charset.toLatin1().constData());
-    return QString(decoder(bytes)).toUtf8();
-}
-
-// The charset a meta element of the parsed document declares ("" when none).
-QString declaredCharset(const GumboNode* root) {
-    std::vector<const GumboNode*> stack{root};
-    while (!stack.empty()) {
-        const GumboNode* n = stack.back();
-        stack.pop_back();
-        if (n->type != GUMBO_NODE_ELEMENT) continue;
-        const GumboElement& el = n->v.element;
-        if (el.tag == GUMBO_TAG_META) {
-            if (hasAttr(el, "charset")) return attr(el, "charset");
-            if (attr(el, "http-equiv").trimmed().compare(u"content-type", Qt::CaseInsensitive) ==
-                0) {
-                const QString cs = charsetOf(attr(el, "content"));
-                if (!cs.isEmpty()) return cs;
-            }
-        }
-        // The declaration belongs in the head; the body is not searched.
-        if (el.tag == GUMBO_TAG_BODY) continue;
-        for (unsigned i = el.children.length; i-- > 0;)
-            stack.push_back(static_cast<const GumboNode*>(el.children.data[i]));
-    }
-    return {};
 }
 
 class Reader {
@@ -280,52 +191,17 @@ bool isHtmlContentType(const QString& contentType) {
 }
 
 QString charsetOf(const QString& contentType) {
-    const QStringList params = contentType.split(u';');
-    for (qsizetype i = 1; i < params.size(); ++i) {
-        const QString p = params[i].trimmed();
-        const qsizetype eq = p.indexOf(u'=');
-        if (eq < 0 || p.left(eq).trimmed().compare(u"charset", Qt::CaseInsensitive) != 0) continue;
-        QString v = p.mid(eq + 1).trimmed();
-        if (v.size() >= 2 && (v.startsWith(u'"') || v.startsWith(u'\'')) && v.back() == v.front())
-            v = v.mid(1, v.size() - 2);
-        return v.trimmed();
-    }
-    return {};
+    return contentTypeCharset(contentType);
 }
 
 PageContent readPage(const QByteArray& body, const QString& contentType, const QString& pageUrl,
                      const PageReadOptions& options) {
     PageContent out;
-    QByteArray converted;  // the body in UTF-8 when it came in another encoding
-    qsizetype offset = 0;
-    Parsed doc(nullptr, GumboDeleter{&parserOptions()});
-
-    if (body.startsWith("\xEF\xBB\xBF")) {
-        out.charset = QStringLiteral("utf-8");
-        offset = 3;
-    } else if (body.startsWith("\xFF\xFE") || body.startsWith("\xFE\xFF")) {
-        out.charset =
-            body.startsWith("\xFF\xFE") ? QStringLiteral("utf-16le") : QStringLiteral("utf-16be");
-        converted = toUtf8(body, out.charset);  // the decoder drops the mark
-    } else {
-        out.charset = canonicalCharset(charsetOf(contentType), false);
-        if (out.charset.isEmpty()) {
-            // Nothing outside the document says: read it as UTF-8 to find a
-            // meta declaration, and read it again when that names another
-            // encoding (or when nothing does and the bytes are not UTF-8).
-            doc = parse(body);
-            QString declared = canonicalCharset(declaredCharset(doc->root), true);
-            if (declared.isEmpty()) {
-                declared =
-                    validUtf8(body) ? QStringLiteral("utf-8") : QStringLiteral("windows-1252");
-            }
-            out.charset = declared;
-            if (!isUtf8(declared)) doc.reset();
-        }
-        if (!doc && !isUtf8(out.charset)) converted = toUtf8(body, out.charset);
-    }
-    if (!doc) doc = converted.isNull() ? parse(body, offset) : parse(converted);
-
+    // Decoded as the browser decodes it; the parser reads UTF-8.
+    const HtmlCharset charset = htmlCharset(body, contentType);
+    out.charset = charset.encoding;
+    const QByteArray utf8 = htmlAsUtf8(body, charset);
+    const Parsed doc = parse(utf8);
     Reader(pageUrl, options, out).read(doc->root);
     return out;
 }

@@ -2,46 +2,13 @@
 
 #include <gumbo.h>
 
-#include <QStringDecoder>
 #include <memory>
+
+#include "platform/HtmlEncoding.h"
 
 namespace fd {
 
 namespace {
-
-QString charsetOf(const QString& contentType) {
-    for (const QString& part : contentType.split(u';')) {
-        const QString p = part.trimmed();
-        if (p.startsWith(QLatin1String("charset="), Qt::CaseInsensitive)) {
-            QString v = p.mid(8).trimmed();
-            if (v.size() >= 2 && v.startsWith(u'"') && v.endsWith(u'"')) v = v.mid(1, v.size() - 2);
-            return v;
-        }
-    }
-    return {};
-}
-
-QString decode(const QByteArray& body, const QString& contentType) {
-    // A byte-order mark wins over everything a header or the page says.
-    if (const auto bom = QStringConverter::encodingForData(body)) {
-        QStringDecoder d(*bom);
-        return d(body);
-    }
-    const QString declared = charsetOf(contentType);
-    if (!declared.isEmpty()) {
-        QStringDecoder d(declared.toLatin1().constData());
-        if (d.isValid()) return d(body);
-    }
-    // A meta charset in the page; without one UTF-8 is assumed, and bytes
-    // that are not UTF-8 are read as windows-1252.
-    QStringDecoder page = QStringDecoder::decoderForHtml(body);
-    if (page.isValid() && qstrcmp(page.name(), "UTF-8") != 0) return page(body);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(body);
-    if (!utf8.hasError()) return text;
-    QStringDecoder cp1252("windows-1252");
-    return cp1252.isValid() ? cp1252(body) : QString::fromLatin1(body);
-}
 
 QString attribute(const GumboElement& e, const char* name) {
     const GumboAttribute* a = gumbo_get_attribute(&e.attributes, name);
@@ -105,7 +72,7 @@ DocumentSnapshot snapshotFromHtml(const QByteArray& body, const QString& content
     if (!type.isEmpty() && type != QLatin1String("text/html") &&
         type != QLatin1String("application/xhtml+xml"))
         return snap;
-    const QByteArray utf8 = decode(body, contentType).toUtf8();
+    const QByteArray utf8 = htmlAsUtf8(body, htmlCharset(body, contentType));
     std::unique_ptr<GumboOutput, void (*)(GumboOutput*)> out(
         gumbo_parse_with_options(&kGumboDefaultOptions, utf8.constData(),
                                  static_cast<size_t>(utf8.size())),

@@ -12,10 +12,11 @@
 
 namespace fd {
 
-// Decodes body as a browser would (a byte-order mark, else the charset of
-// contentType, else a meta charset, else UTF-8 when valid, else
-// windows-1252) and parses it as HTML5. A contentType that names something
-// other than HTML gives a snapshot without elements (isHtml false).
+// Decodes body as a browser would (htmlCharset: a byte-order mark, else the
+// charset of contentType, else a meta charset the prescan finds, else UTF-8
+// when valid, else windows-1252) and parses it as HTML5. A contentType that
+// names something other than HTML gives a snapshot without elements (isHtml
+// false).
 DocumentSnapshot snapshotFromHtml(const QByteArray& body, const QString& contentType = QString());
 
 }  // namespace fd

@@ -3,11 +3,11 @@
 #include <sqlite3.h>
 
 #include <QDir>
-#include <QSaveFile>
 #include <QXmlStreamWriter>
 
 #include "AppError.h"
 #include "DatabaseConnection.h"
+#include "FileReplace.h"
 #include "JetSql.h"
 
 namespace fd {
@@ -173,11 +173,9 @@ bool CADODBAccess::fnSQL_XML(const QString& strSQL, const QString& strFilename) 
         Connection c(path_);
         rs = c.run(strSQL);
     }
-    QSaveFile file(strFilename);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw AppError(err::kPathNotFound, file.errorString(), kSource);
-    }
-    QXmlStreamWriter w(&file);
+    FileReplacement file(strFilename);
+    if (!file.open()) throw AppError(err::kPathNotFound, file.errorString(), kSource);
+    QXmlStreamWriter w(&file.device());
     w.setAutoFormatting(true);
     w.writeStartElement(QStringLiteral("xml"));
     w.writeNamespace(QStringLiteral("uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882"),

@@ -1,9 +1,9 @@
 #include "CommonFunctions.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QStringList>
 
+#include "FileReplace.h"
 #include "JetSql.h"
 
 namespace fd {
@@ -25,25 +25,7 @@ void InsertChangeRequest(const CADODBAccess& db, const ChangeRequest& cr) {
 }
 
 bool WriteTextFile(const QString& programFolder, const QString& fileName, const QByteArray& text) {
-    QSaveFile f(QDir(programFolder).filePath(fileName));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
-    if (!writeWhole(f, text)) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
-}
-
-bool writeWhole(QFileDevice& file, const char* data, qint64 size) {
-    // A write that meets a full disk part of the way returns what it wrote
-    // and sets no error; only the next one fails with the reason.
-    while (size > 0) {
-        const qint64 n = file.write(data, size);
-        if (n <= 0) return false;
-        data += n;
-        size -= n;
-    }
-    return true;
+    return FileReplacement(QDir(programFolder).filePath(fileName)).replaceWith(text);
 }
 
 UploadAccount parseFileTransInfo(const QString& value) {

@@ -1,8 +1,8 @@
 #pragma once
 // Routines shared by many windows of the program.
 
+#include <QByteArray>
 #include <QDate>
-#include <QFileDevice>
 #include <QString>
 
 #include "CADODBAccess.h"
@@ -29,14 +29,6 @@ QString changeRequestSql(const ChangeRequest& cr);
 // replacing the file atomically: a failure leaves any earlier file intact.
 // Returns false when it could not be written.
 bool WriteTextFile(const QString& programFolder, const QString& fileName, const QByteArray& text);
-
-// Writes all of data to a file opened unbuffered, going on after a write that
-// got only part of the way, so that a failure carries the system's reason (a
-// full disk says so) in the file's errorString(). False on failure.
-bool writeWhole(QFileDevice& file, const char* data, qint64 size);
-inline bool writeWhole(QFileDevice& file, const QByteArray& data) {
-    return writeWhole(file, data.constData(), data.size());
-}
 
 // Upload account from WebSiteConfiguration.FileTransInfo: fields split at
 // "$"; with at least four fields, field 1 is the user and field 3 the

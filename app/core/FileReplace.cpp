@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QRandomGenerator>
 #include <cerrno>
 #include <cstring>
@@ -47,12 +48,61 @@ void removeStaleTemporaries(const QDir& dir, const QString& fileName,
     }
 }
 
-AppError writeError(long number, const QString& path, int error, const QString& source) {
-    return AppError(number,
-                    QStringLiteral("Cannot write ") + path + QStringLiteral(": ") +
-                        QString::fromLocal8Bit(std::strerror(error)),
-                    source);
+QString reason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
 }
+
+// The temporary file as a device: writes are gathered into a buffer and
+// written whole, going on after a write that got only part of the way, so
+// a failure carries the system's reason (a full disk says so). Once a write
+// has failed every later one fails too.
+class TemporaryDevice : public QIODevice {
+public:
+    explicit TemporaryDevice(int fd) : fd_(fd) {}
+    bool isSequential() const override { return true; }
+    int error() const { return error_; }
+
+    // Writes out what the buffer holds; false once anything failed.
+    bool flushBuffer() {
+        if (!error_ && !buffer_.isEmpty()) put(buffer_.constData(), buffer_.size());
+        buffer_.clear();
+        return !error_;
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (buffer_.size() + size > kBufferSize) flushBuffer();
+        if (error_) return -1;
+        // A large piece goes straight to the file, without a copy.
+        if (size >= kBufferSize)
+            put(data, size);
+        else
+            buffer_.append(data, size);
+        return error_ ? -1 : size;
+    }
+
+private:
+    static constexpr qint64 kBufferSize = 1 << 16;
+
+    void put(const char* data, qint64 size) {
+        while (size > 0 && !error_) {
+            const ssize_t n = ::write(fd_, data, size_t(size));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                error_ = n < 0 ? errno : EIO;
+                setErrorString(reason(error_));
+            } else {
+                data += n;
+                size -= n;
+            }
+        }
+    }
+
+    int fd_;
+    int error_ = 0;
+    QByteArray buffer_;
+};
 
 }  // namespace
 
@@ -63,49 +113,132 @@ QString linkTarget(const QString& path) {
     return p;
 }
 
-void replaceFileContents(const QString& path, const QByteArray& bytes, const QString& source,
-                         std::chrono::seconds staleAfter) {
-    const QString target = linkTarget(path);
+struct FileReplacement::Private {
+    QString path;
+    std::chrono::seconds staleAfter;
+    QByteArray target;     // the file replaced, links followed
+    QByteArray temporary;  // the new file until it is renamed
+    int fd = -1;
+    bool replacing = false;
+    mode_t mode = 0;
+    std::unique_ptr<TemporaryDevice> device;
+    QString error;
+
+    void fail(int e) { error = reason(e); }
+    // Closes and removes the temporary file.
+    void drop() {
+        if (device) device->close();
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+        if (!temporary.isEmpty()) ::unlink(temporary.constData());
+        temporary.clear();
+    }
+};
+
+FileReplacement::FileReplacement(const QString& path, std::chrono::seconds staleAfter)
+    : d(std::make_unique<Private>()) {
+    d->path = path;
+    d->staleAfter = staleAfter;
+    // Until open() a device exists, closed: writes to it fail.
+    d->device = std::make_unique<TemporaryDevice>(-1);
+}
+
+FileReplacement::~FileReplacement() {
+    d->drop();
+}
+
+bool FileReplacement::open() {
+    d->drop();
+    d->error.clear();
+    if (d->path.isEmpty()) {
+        d->error = QStringLiteral("No file name specified");
+        return false;
+    }
+    const QString target = linkTarget(d->path);
     const QFileInfo info(target);
     const QDir dir = info.absoluteDir();
-    removeStaleTemporaries(dir, info.fileName(), staleAfter);
+    removeStaleTemporaries(dir, info.fileName(), d->staleAfter);
+    d->target = QFile::encodeName(target);
 
     struct stat old {};
-    const bool replacing = ::stat(QFile::encodeName(target).constData(), &old) == 0;
-    if (replacing && !S_ISREG(old.st_mode))
-        throw AppError(
-            err::kPathNotFound,
-            QStringLiteral("Cannot write ") + path + QStringLiteral(": not a regular file"),
-            source);
+    d->replacing = ::stat(d->target.constData(), &old) == 0;
+    if (d->replacing && !S_ISREG(old.st_mode)) {
+        d->error = QStringLiteral("not a regular file");
+        return false;
+    }
+    d->mode = old.st_mode & 07777;
 
-    QByteArray tmp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tmp = QFile::encodeName(dir.filePath(temporaryPrefix(info.fileName()) + randomSuffix()));
+    for (int attempt = 0; attempt < 100 && d->fd < 0; ++attempt) {
+        d->temporary =
+            QFile::encodeName(dir.filePath(temporaryPrefix(info.fileName()) + randomSuffix()));
         // 0666: the kernel applies the umask, as for any new file.
-        fd = ::open(tmp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
+        d->fd = ::open(d->temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (d->fd < 0 && errno != EEXIST) break;
     }
-    if (fd < 0) throw writeError(err::kPathNotFound, path, errno, source);
+    if (d->fd < 0) {
+        d->fail(errno);
+        d->temporary.clear();
+        return false;
+    }
+    d->device = std::make_unique<TemporaryDevice>(d->fd);
+    d->device->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    return true;
+}
 
-    int error = 0;
-    for (qsizetype done = 0; done < bytes.size() && !error;) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0)
-            error = n < 0 ? errno : EIO;
-        else
-            done += n;
+QIODevice& FileReplacement::device() {
+    return *d->device;
+}
+
+bool FileReplacement::commit() {
+    if (d->fd < 0) {
+        if (d->error.isEmpty()) d->error = QStringLiteral("The file is not open");
+        return false;
     }
-    if (!error && replacing && ::fchmod(fd, old.st_mode & 07777) != 0) error = errno;
-    if (!error && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && !error) error = errno;
-    if (!error && ::rename(tmp.constData(), QFile::encodeName(target).constData()) != 0)
-        error = errno;
+    int error = d->device->flushBuffer() ? 0 : d->device->error();
+    if (!error && d->replacing && ::fchmod(d->fd, d->mode) != 0) error = errno;
+    if (!error && ::fsync(d->fd) != 0) error = errno;
+    d->device->close();
+    if (::close(d->fd) != 0 && !error) error = errno;
+    d->fd = -1;
+    if (!error && ::rename(d->temporary.constData(), d->target.constData()) != 0) error = errno;
     if (error) {
-        ::unlink(tmp.constData());
-        throw writeError(err::kPermissionDenied, path, error, source);
+        d->fail(error);
+        d->drop();
+        return false;
     }
+    d->temporary.clear();
+    return true;
+}
+
+void FileReplacement::cancel() {
+    d->drop();
+}
+
+bool FileReplacement::replaceWith(const QByteArray& bytes) {
+    return open() && device().write(bytes) == bytes.size() && commit();
+}
+
+QString FileReplacement::path() const {
+    return d->path;
+}
+
+QString FileReplacement::errorString() const {
+    if (d->error.isEmpty() && d->device->error()) return reason(d->device->error());
+    return d->error;
+}
+
+void replaceFileContents(const QString& path, const QByteArray& bytes, const QString& source,
+                         std::chrono::seconds staleAfter) {
+    FileReplacement file(path, staleAfter);
+    const auto failure = [&](long number) {
+        return AppError(
+            number,
+            QStringLiteral("Cannot write ") + path + QStringLiteral(": ") + file.errorString(),
+            source);
+    };
+    if (!file.open()) throw failure(err::kPathNotFound);
+    file.device().write(bytes);
+    if (!file.commit()) throw failure(err::kPermissionDenied);
 }
 
 }  // namespace fd

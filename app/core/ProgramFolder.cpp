@@ -7,13 +7,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "ErrorLog.h"
+#include "FileReplace.h"
 
 namespace fd {
 
@@ -180,8 +180,7 @@ bool updateEarlierStartPage(const QString& target, const QString& delivered) {
     if (!source.open(QIODevice::ReadOnly)) return false;
     const QByteArray page = source.readAll();
     if (page.isEmpty() || page == bytes) return false;
-    QSaveFile out(target);
-    return out.open(QIODevice::WriteOnly) && out.write(page) == page.size() && out.commit();
+    return FileReplacement(target).replaceWith(page);
 }
 }  // namespace
 

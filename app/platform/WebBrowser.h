@@ -26,11 +26,6 @@ struct DocumentSnapshot {
     QVector<DocumentElement> elements;
 };
 
-// The snapshot script's answer (JSON: {"html", "title", "e": [[nodeName,
-// name, content], ...]}) as a DocumentSnapshot. Text that is not a snapshot
-// gives a non-HTML snapshot with an empty title.
-DocumentSnapshot parseDocumentSnapshot(const QString& json);
-
 // The program's own URL scheme. A link "farrowdale:NAME" followed on a local
 // page (the start page in the program folder) is never loaded: the browser
 // raises programLink(NAME) and the program does what NAME stands for.

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
-#include <QSaveFile>
 #include <QTemporaryFile>
 
 #include "core/AppError.h"
@@ -152,19 +151,18 @@ void writeListWorkbook(const QString& path, const listcaster::TableSource& list,
     }
     tmp.seek(0);
     const QByteArray bytes = tmp.readAll();
-    QSaveFile file(path);
-    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        !writeWhole(file, bytes) || !file.commit())
+    FileReplacement file(path);
+    if (bytes.isEmpty() || !file.replaceWith(bytes))
         throw AppError(err::kPermissionDenied, file.errorString(), QStringLiteral("Farrowdale"));
 }
 
 void writeListText(const QString& path, const listcaster::TableSource& list, const QString& title) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    FileReplacement file(path);
+    if (!file.open())
         throw AppError(err::kPermissionDenied, file.errorString(), QStringLiteral("Farrowdale"));
     listcaster::TextTableOptions options;
     options.header = title;
-    if (const auto failure = listcaster::writeTextTable(list, options, file))
+    if (const auto failure = listcaster::writeTextTable(list, options, file.device()))
         throw AppError(failure->number, failure->description, QStringLiteral("Farrowdale"));
     if (!file.commit())
         throw AppError(err::kPermissionDenied, file.errorString(), QStringLiteral("Farrowdale"));
@@ -196,8 +194,24 @@ void writeSubmissionWorkbook(const QString& path, const std::vector<SubmissionRo
                       kSubmissionPreviewTitle);
 }
 
+void exportReportFile(const QString& report, const QString& target) {
+    QFile source(report);
+    if (!source.open(QIODevice::ReadOnly))
+        throw AppError(err::kFileNotFound, QStringLiteral("File not found"),
+                       QStringLiteral("Farrowdale"));
+    const QByteArray bytes = source.readAll();
+    FileReplacement file(target);
+    if (source.error() != QFileDevice::NoError || !file.replaceWith(bytes))
+        throw AppError(err::kPermissionDenied,
+                       QStringLiteral("Permission denied: %1: %2")
+                           .arg(QDir::toNativeSeparators(target),
+                                source.error() != QFileDevice::NoError ? source.errorString()
+                                                                       : file.errorString()),
+                       QStringLiteral("Farrowdale"));
+}
+
 ReportFileWriter::ReportFileWriter(const QString& path, const QByteArray& header) : file_(path) {
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) fail();
+    if (!file_.open()) fail();
     pending_ = header;
 }
 
@@ -212,16 +226,16 @@ void ReportFileWriter::close() {
 }
 
 void ReportFileWriter::writePending() {
-    if (!writeWhole(file_, pending_)) fail();
+    if (file_.device().write(pending_) != pending_.size()) fail();
     pending_.clear();
 }
 
 void ReportFileWriter::fail() {
     const QString why = file_.errorString();
-    file_.cancelWriting();
+    file_.cancel();
     throw AppError(err::kPermissionDenied,
                    QStringLiteral("Permission denied: %1: %2")
-                       .arg(QDir::toNativeSeparators(file_.fileName()), why),
+                       .arg(QDir::toNativeSeparators(file_.path()), why),
                    QStringLiteral("Farrowdale"));
 }
 

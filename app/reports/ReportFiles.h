@@ -5,12 +5,12 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 #include <vector>
 
 #include "ReportLogic.h"
+#include "core/FileReplace.h"
 #include "core/Recordset.h"
 
 namespace listcaster {
@@ -60,6 +60,12 @@ void writeListWorkbook(const QString& path, const listcaster::TableSource& list,
                        const QString& title);
 void writeListText(const QString& path, const listcaster::TableSource& list, const QString& title);
 
+// "E&xport Report": the report file copied to target, which it replaces
+// whole or not at all. Throws AppError: 53 when the report cannot be read,
+// 70 (with the system's reason) when target cannot be written; target is
+// then as it was.
+void exportReportFile(const QString& report, const QString& target);
+
 // A report file written line by line, beside the earlier report under a
 // temporary name: close() puts the finished report in its place, so a
 // failure or a crash before then leaves the earlier report as it was.
@@ -74,7 +80,7 @@ public:
 private:
     void writePending();
     [[noreturn]] void fail();
-    QSaveFile file_;
+    FileReplacement file_;
     QByteArray pending_;
 };
 

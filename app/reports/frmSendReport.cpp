@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "ReportFiles.h"
 #include "ReportPreviews.h"
 #include "Upload.h"
 #include "core/AppError.h"
@@ -232,12 +233,7 @@ void frmSendReport::cmdCreateChangeReport_Click() {
         if (!target || target->isEmpty()) return;
         // Copying the file onto itself would first delete it.
         if (QFileInfo(*target).absoluteFilePath() == QFileInfo(report).absoluteFilePath()) return;
-        if (QFile::exists(*target) && !QFile::remove(*target))
-            throw AppError(err::kPermissionDenied, QStringLiteral("Permission denied"),
-                           QStringLiteral("Farrowdale"));
-        if (!QFile::copy(report, *target))
-            throw AppError(err::kFileNotFound, QStringLiteral("File not found"),
-                           QStringLiteral("Farrowdale"));
+        exportReportFile(report, *target);
     });
 }
 

@@ -4,11 +4,11 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QUrl>
 #include <cmath>
 
 #include "core/CommonFunctions.h"
+#include "core/FileReplace.h"
 #include "core/Globals.h"
 
 namespace fd {
@@ -220,10 +220,8 @@ UploadRequest siteMapUploadRequest(const SiteMapServices& s, const QString& loca
 namespace {
 
 void writeSiteMap(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !writeWhole(file, bytes) ||
-        !file.commit())
-        throw siteMapWriteError(path, file.errorString());
+    FileReplacement file(path);
+    if (!file.replaceWith(bytes)) throw siteMapWriteError(path, file.errorString());
 }
 
 }  // namespace

@@ -4,10 +4,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 
 #include "IndexNowKey.h"
 #include "KeyFileCheck.h"
+#include "core/FileReplace.h"
 #include "core/Globals.h"
 #include "core/MainHub.h"
 #include "platform/Dialogs.h"
@@ -172,8 +172,8 @@ void IndexNowKeyPanel::cmdSaveKeyFile_Click() {
     const auto path = dialogs_.saveFile(this, r);
     if (!path) return;
     // The whole content of the file is the key: no line end, no byte-order mark.
-    QSaveFile file(*path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(key.toUtf8()) < 0 || !file.commit()) {
+    FileReplacement file(*path);
+    if (!file.replaceWith(key.toUtf8())) {
         message(QStringLiteral("The key file could not be written: ") + file.errorString());
         return;
     }

@@ -125,7 +125,7 @@ private:
     void loadRestoreSettings();  // settings row, last page list
     void loadEngineLists();      // engine lists
     void loadFinishSites();      // second refill, enable name box, expand tree
-    void loadFinishBrowser();    // Stop picture, pop-up counters
+    void loadFinishBrowser();    // Stop picture
     // The unload routine's save of the settings row.
     void unloadSaveSettings();
 
@@ -138,26 +138,7 @@ private:
     sites::PageListController* pageListController() const;
     // --- browser: members added by the browser subsystem below this line
     class PageDetailsTab* pageDetails_ = nullptr;
-    std::shared_ptr<class NavigationPictures> imgLstNavigation_;
-    QToolButton* imgBack_ = nullptr;
-    QToolButton* imgForward_ = nullptr;
-    QToolButton* imgStop_ = nullptr;
-    QAction* PreventPopUps_ = nullptr;
-    bool popUpQuestionPending_ = false;
-    void setPicture(QToolButton* button, const QString& key);
-    void clearWebPageInfo();
-    void connectBrowserEvents();
-    void wbWebViewer_BeforeNavigate2();
-    void wbWebViewer_ProgressChange(int progress, int maximum);
-    void wbWebViewer_TitleChange();
-    void wbWebViewer_DocumentComplete(const QString& url);
-    void wbWebViewer_CommandStateChange(int command, bool enable);
-    void wbWebViewer_NewWindow2(bool* cancel);
-    void wbWebViewer_WindowClosing(bool* cancel);
-    void askToAllowPopUps();
-    void printPage(bool preview);
-    void browserCommandFailed(const QString& routine, const QString& description);
-    void savePageAs();
+    class BrowserController* browserPart_ = nullptr;  // the browser's events, buttons, menu items
     // --- window: the frame's own menus, layout and gestures (frmMain_window.cpp)
     std::unique_ptr<Shell> shell_;
     std::unique_ptr<SoundPlayer> sound_;

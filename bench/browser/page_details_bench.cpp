@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "browser/PageDetailsTab.h"
+#include "browser/WebEngineBrowser.h"
 #include "core/Globals.h"
-#include "platform/WebEngineBrowser.h"
 #include "support/WindowStubs.h"
 
 using namespace fd;

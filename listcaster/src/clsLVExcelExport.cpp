@@ -65,6 +65,15 @@ QString createSiblingFile(const QString& target) {
                               QString::fromLocal8Bit(std::strerror(errno))};
 }
 
+// Waits until the file's bytes are on disk.
+void syncToDisk(const QByteArray& name) {
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    if (!synced) throw ExportError{error, QString::fromLocal8Bit(std::strerror(error))};
+}
+
 }  // namespace
 
 QString clsLVExcelExport::ExcelVersion() {
@@ -128,12 +137,15 @@ bool clsLVExcelExport::ExportListViewToExcel(QWidget* parent) {
             throw ExportError{e.number, e.description};
         }
         // A replaced workbook keeps its permissions; a new one has the
-        // umask's usual mode from its creation.
+        // umask's usual mode from its creation. The workbook is on disk
+        // before it takes the old one's place, so a power cut leaves one of
+        // the two, whole.
         const QByteArray finalName = QFile::encodeName(targetPath);
         struct stat old {};
         if (::stat(finalName.constData(), &old) == 0 &&
             ::chmod(tmpName.constData(), old.st_mode & 07777) != 0)
             throw ExportError{errno, QString::fromLocal8Bit(std::strerror(errno))};
+        syncToDisk(tmpName);
         if (std::rename(tmpName.constData(), finalName.constData()) != 0)
             throw ExportError{errno, QString::fromLocal8Bit(std::strerror(errno))};
         return true;

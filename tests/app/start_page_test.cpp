@@ -16,7 +16,7 @@
 #include <QWebEngineView>
 #include <functional>
 
-#include "platform/WebEngineBrowser.h"
+#include "browser/WebEngineBrowser.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"
 #include "support/Wait.h"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "browser/BrowserLogic.h"
+#include "browser/PageScripts.h"
 
 using namespace fd;
 

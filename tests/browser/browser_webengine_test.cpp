@@ -24,7 +24,7 @@
 
 #include "LocalHttpServer.h"
 #include "browser/BrowserLogic.h"
-#include "platform/WebEngineBrowser.h"
+#include "browser/WebEngineBrowser.h"
 #include "support/FakeDialogs.h"
 #include "support/HostileServer.h"
 #include "support/TestFolder.h"

@@ -9,10 +9,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <optional>
 
 #include "browser/BrowserLogic.h"
 #include "browser/HtmlSnapshot.h"
-#include "platform/WebEngineBrowser.h"
+#include "browser/WebEngineBrowser.h"
 
 using namespace fd;
 
@@ -24,6 +25,33 @@ std::string describe(const DocumentSnapshot& s) {
         out += QStringLiteral("  %1 name=[%2] content=[%3]\n").arg(e.nodeName, e.name, e.content);
     return out.toStdString();
 }
+
+// Each page as the browser reads it, from a local file.
+class BrowserPages {
+public:
+    BrowserPages() {
+        QObject::connect(&browser_, &WebBrowser::documentComplete, [this] { ++completions_; });
+    }
+    // The browser's snapshot of bytes loaded as the file name; none when the
+    // load did not complete.
+    std::optional<DocumentSnapshot> load(const char* name, const QByteArray& bytes) {
+        QFile f(dir_.filePath(QString::fromLatin1(name)));
+        if (!f.open(QIODevice::WriteOnly)) return std::nullopt;
+        f.write(bytes);
+        f.close();
+        const int before = completions_;
+        browser_.navigate(QUrl::fromLocalFile(f.fileName()).toString());
+        QDeadlineTimer deadline(30000);
+        while (completions_ == before && !deadline.hasExpired()) QTest::qWait(20);
+        if (completions_ == before) return std::nullopt;
+        return browser_.document();
+    }
+
+private:
+    QTemporaryDir dir_;
+    WebEngineBrowser browser_;
+    int completions_ = 0;
+};
 
 }  // namespace
 
@@ -52,22 +80,12 @@ TEST(HtmlSnapshot, ReadsWhatTheBrowserReads) {
          "content=\"\xe2\x82\xac\">"},
         {"empty.html", ""},
     };
-    QTemporaryDir dir;
-    WebEngineBrowser browser;
-    int completions = 0;
-    QObject::connect(&browser, &WebBrowser::documentComplete, [&] { ++completions; });
+    BrowserPages browser;
     for (const auto& page : pages) {
-        QFile f(dir.filePath(QString::fromLatin1(page.file)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(page.bytes);
-        f.close();
-        const int before = completions;
-        browser.navigate(QUrl::fromLocalFile(f.fileName()).toString());
-        QDeadlineTimer deadline(30000);
-        while (completions == before && !deadline.hasExpired()) QTest::qWait(20);
-        ASSERT_GT(completions, before) << page.file;
+        const std::optional<DocumentSnapshot> loaded = browser.load(page.file, page.bytes);
+        ASSERT_TRUE(loaded) << page.file;
 
-        const DocumentSnapshot seen = browser.document();
+        const DocumentSnapshot& seen = *loaded;
         const DocumentSnapshot read = snapshotFromHtml(page.bytes, QStringLiteral("text/html"));
         EXPECT_EQ(describe(read), describe(seen)) << page.file;
         const PageDetails a = finalDetails(getWebPageInformation(read));
@@ -86,4 +104,34 @@ TEST(HtmlSnapshot, AnswersThatAreNotHtmlHaveNoElements) {
     const DocumentSnapshot declared = snapshotFromHtml(
         "<title>\xe9</title>", QStringLiteral("text/html; charset=\"ISO-8859-1\""));
     EXPECT_EQ(declared.title, QStringLiteral("\u00e9"));
+}
+
+// The character set, decided for each page as the browser decides it: a
+// declaration the prescan finds, also behind a long head, and none inside
+// a comment or another tag.
+TEST(HtmlSnapshot, DecodesEachPageAsTheBrowserDoes) {
+    const QByteArray koi8Title = "<title>\xf0\xd2\xc9\xd7\xc5\xd4</title>";  // "Привет" in KOI8-R
+    const QByteArray longComment = "<!--" + QByteArray(3000, '-') + "-->";
+    const struct {
+        const char* file;
+        QByteArray bytes;
+    } pages[] = {
+        {"late-meta.html",
+         "<html><head>" + longComment + "<meta charset=koi8-r>" + koi8Title + "</head></html>"},
+        {"pragma.html",
+         "<meta content='text/html; charset=koi8-r' http-equiv=content-type>" + koi8Title},
+        {"commented.html",
+         "<!-- <meta charset=koi8-r> --><title>caf\xc3\xa9</title><meta name=description "
+         "content='\xc3\xa9t\xc3\xa9'>"},
+        {"in-attribute.html", "<link title='<meta charset=koi8-r>'><title>caf\xc3\xa9</title>"},
+        {"x-user-defined.html", "<meta charset=x-user-defined><title>caf\xe9</title>"},
+    };
+    BrowserPages browser;
+    for (const auto& page : pages) {
+        const std::optional<DocumentSnapshot> seen = browser.load(page.file, page.bytes);
+        ASSERT_TRUE(seen) << page.file;
+        EXPECT_EQ(describe(snapshotFromHtml(page.bytes, QStringLiteral("text/html"))),
+                  describe(*seen))
+            << page.file;
+    }
 }

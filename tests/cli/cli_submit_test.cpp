@@ -17,8 +17,8 @@
 #include <QTreeWidget>
 
 #include "CliRun.h"
+#include "browser/WebEngineBrowser.h"
 #include "core/ExtraTables.h"
-#include "platform/WebEngineBrowser.h"
 #include "sites/PageList.h"
 #include "submit/EngineListView.h"
 #include "submit/IndexNowKey.h"

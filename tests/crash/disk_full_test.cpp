@@ -105,6 +105,27 @@ TEST(DiskFull, ReportFileFailsAndKeepsTheOldReport) {
     }));
 }
 
+TEST(DiskFull, ReportExportFailsAndKeepsTheFileItWouldReplace) {
+    QTemporaryDir elsewhere;
+    const QString report = QDir(elsewhere.path()).filePath(QString::fromLatin1(kChangeLogFile));
+    QByteArray bytes = changeLogHeader();
+    for (int i = 0; i < 20000; ++i)
+        bytes += "12/08/26|http://www.example.com/|page.htm|T|||D|K\r\n";
+    putFile(report, bytes);
+    expectClearFailure(onFullDisk([&](const FullDisk& disk) {
+        const QString path = QDir(disk.folder).filePath(QStringLiteral("exported.txt"));
+        const QByteArray old = "the report exported last week";
+        putFile(path, old);
+        disk.fill();
+        try {
+            exportReportFile(report, path);
+        } catch (const AppError& e) {
+            return outcome(e.description(), path, old);
+        }
+        return std::string("exported");
+    }));
+}
+
 TEST(DiskFull, SiteMapIsNotSavedAndTheUserIsTold) {
     expectClearFailure(onFullDisk([](const FullDisk& disk) {
         const QString path = QDir(disk.folder).filePath(QStringLiteral("sitemap.htm"));

@@ -14,7 +14,7 @@
 #include <functional>
 
 #include "FakeHub.h"
-#include "platform/WebEngineBrowser.h"
+#include "browser/WebEngineBrowser.h"
 #include "submit/EngineTabs.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"

@@ -5,7 +5,6 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QTimer>
 #include <QUrl>
 #include <QUuid>
@@ -22,7 +21,9 @@
 #include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
 
-#include "HtmlEncoding.h"
+#include "PageScripts.h"
+#include "core/FileReplace.h"
+#include "platform/HtmlEncoding.h"
 
 namespace fd {
 
@@ -85,28 +86,6 @@ constexpr int kPreviewRenderTimeoutMs = 60000;
 
 }  // namespace
 
-const QString& WebEngineBrowser::snapshotScript() {
-    // Title and, for every element in document order, nodeName, name and
-    // content, as one JSON text. Only an HTML document has the element
-    // collection the program reads; an XHTML page (served as
-    // application/xhtml+xml) is read like one, any other XML document is not.
-    static const QString js = QStringLiteral(R"JS((function () {
-  var d = document;
-  var html = ((typeof HTMLDocument !== 'undefined') && (d instanceof HTMLDocument)) ||
-             d.contentType === 'application/xhtml+xml';
-  var e = [];
-  if (html) {
-    var all = d.getElementsByTagName('*');
-    for (var i = 0, n = all.length; i < n; ++i) {
-      var el = all[i];
-      e.push([el.nodeName, el.getAttribute('name') || '', el.getAttribute('content') || '']);
-    }
-  }
-  return JSON.stringify({html: html, title: String(d.title || ''), e: e});
-})())JS");
-    return js;
-}
-
 void WebEngineBrowser::registerProgramScheme() {
     const QByteArray name = kProgramScheme.toLatin1();
     if (QWebEngineUrlScheme::schemeByName(name).name() == name) return;
@@ -137,12 +116,7 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent)
     closer.setInjectionPoint(QWebEngineScript::DocumentCreation);
     closer.setWorldId(QWebEngineScript::MainWorld);
     closer.setRunsOnSubFrames(false);
-    closer.setSourceCode(QStringLiteral("(function () {\n"
-                                        "  var log = console.log.bind(console);\n"
-                                        "  var token = '%1';\n"
-                                        "  window.close = function () { log(token); };\n"
-                                        "})();")
-                             .arg(closeMessage_));
+    closer.setSourceCode(pagescripts::windowCloseHook(closeMessage_));
     page->scripts().insert(closer);
     // Pop-ups reach NewWindow2, where the program decides on them.
     page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
@@ -333,7 +307,7 @@ void WebEngineBrowser::onLoadFinished(bool) {
     // and a newer load makes a late answer void.
     QPointer<WebEngineBrowser> self(this);
     view_->page()->runJavaScript(
-        snapshotScript(), QWebEngineScript::ApplicationWorld,
+        pagescripts::documentSnapshot(), QWebEngineScript::ApplicationWorld,
         [self, serial, url](const QVariant& result) {
             if (!self || self->closing_ || self->loadSerial_ != serial || !result.isValid()) return;
             self->snapshot_ = parseDocumentSnapshot(result.toString());
@@ -402,16 +376,12 @@ bool WebEngineBrowser::saveAs(const QString& path) {
     // The page's text is written in the character set it declares, so the
     // saved file, whose declaration is kept, reopens as it was shown.
     view_->page()->runJavaScript(
-        QStringLiteral("document.characterSet"), QWebEngineScript::ApplicationWorld,
+        pagescripts::characterSet(), QWebEngineScript::ApplicationWorld,
         [self, path](const QVariant& charset) {
             if (!self || self->closing_) return;
             self->view_->page()->toHtml([self, path, cs = charset.toString()](const QString& html) {
                 if (!self || self->closing_) return;
-                QSaveFile f(path);
-                bool ok = f.open(QIODevice::WriteOnly);
-                const QByteArray bytes = encodeHtmlForCharset(html, cs);
-                ok = ok && f.write(bytes) == bytes.size();
-                ok = ok && f.commit();
+                const bool ok = FileReplacement(path).replaceWith(encodeHtmlForCharset(html, cs));
                 emit self->saveFinished(path, ok);
             });
         });

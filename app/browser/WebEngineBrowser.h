@@ -1,5 +1,7 @@
 #pragma once
-// WebBrowser over Qt WebEngine.
+// WebBrowser over Qt WebEngine: the embedded browser of the main window. When
+// a load finishes it reads the document with the snapshot script of
+// PageScripts, run in the application's own script world.
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -8,7 +10,7 @@
 #include <QWebEngineView>
 #include <memory>
 
-#include "WebBrowser.h"
+#include "platform/WebBrowser.h"
 
 class QPrinter;
 class QWebEnginePage;
@@ -51,9 +53,6 @@ public:
 
     // Turns an address as typed (file:\\\ paths, bare host names) into a URL.
     static QUrl toUrl(const QString& address);
-    // The script that reads the document, run in the application's own
-    // script world so the page's scripts cannot alter what it sees.
-    static const QString& snapshotScript();
 
     // Called by the page (frames included) and when it wants a new window.
     void pageNavigating(const QUrl& url);
