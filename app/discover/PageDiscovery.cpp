@@ -53,6 +53,9 @@ public:
 
     DiscoveryResult run() {
         r_.rootUrl = rule_.rootUrl();
+        r_.maxAddresses = o_.maxAddresses;
+        r_.maxFiles = o_.maxFiles;
+        r_.maxIndexDepth = o_.maxIndexDepth;
         readRobots();
         if (!cancel_.load()) readSitemaps();
         mergeFiles();
@@ -429,15 +432,14 @@ QStringList DiscoveryResult::summaryLines() const {
     if (!leftOutLine.isEmpty()) lines << QStringLiteral("Left out: ") + leftOutLine;
     if (overAddressLimit > 0)
         lines << QStringLiteral("Not taken: %1 beyond the limit of %2 addresses")
-                     .arg(countText(overAddressLimit), countText(DiscoveryOptions{}.maxAddresses));
+                     .arg(countText(overAddressLimit), countText(maxAddresses));
     if (filesOverLimit > 0)
         lines << QStringLiteral("Not read: %1 beyond the limit of %2 files")
-                     .arg(counted(filesOverLimit, "sitemap", "sitemaps"),
-                          countText(DiscoveryOptions{}.maxFiles));
+                     .arg(counted(filesOverLimit, "sitemap", "sitemaps"), countText(maxFiles));
     if (filesTooDeep > 0)
         lines << QStringLiteral("Not read: %1 named by an index nested more than %2 levels deep")
                      .arg(counted(filesTooDeep, "sitemap", "sitemaps"))
-                     .arg(DiscoveryOptions{}.maxIndexDepth);
+                     .arg(maxIndexDepth);
     return lines;
 }
 

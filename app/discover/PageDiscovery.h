@@ -64,6 +64,10 @@ struct DiscoveryResult {
     qint64 overAddressLimit = 0;  // addresses beyond maxAddresses, not taken
     qint64 filesOverLimit = 0;    // sitemaps named beyond maxFiles, not read
     qint64 filesTooDeep = 0;      // sitemaps named by an index nested too deep
+    // The limits the discovery ran under, for what it tells.
+    qint64 maxAddresses = 0;
+    int maxFiles = 0;
+    int maxIndexDepth = 0;
     // The crawl.
     bool crawled = false;
     int crawlFetched = 0;     // pages the crawler finished

@@ -262,6 +262,9 @@ TEST(DiscoverSite, LimitsOfFilesAddressesAndCancelAreKept) {
     // named twice, counted once).
     EXPECT_EQ(r.filesOverLimit, 7);
     EXPECT_EQ(r.pages.size(), 3);
+    EXPECT_TRUE(r.summaryLines().contains("Not taken: 1 beyond the limit of 3 addresses"))
+        << r.summaryLines().join('\n').toStdString();
+    EXPECT_TRUE(r.summaryLines().contains("Not read: 7 sitemaps beyond the limit of 3 files"));
     EXPECT_GT(r.overAddressLimit, 0);
 
     std::atomic<bool> cancel{true};
