@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "AuditUrl.h"
+#include "HtmlNesting.h"
+#include "core/HtmlText.h"
 
 namespace fd::audit {
 
@@ -60,7 +62,7 @@ QString textOf(const GumboNode* node) {
                 stack.push_back(static_cast<const GumboNode*>(c.data[i]));
         }
     }
-    return text.simplified();
+    return collapseAsciiWhitespace(text);
 }
 
 QString cut(const QString& s) {
@@ -185,7 +187,7 @@ private:
                 // The first <base href> sets the address links resolve against.
                 if (!baseSet_ && hasAttr(el, "href")) {
                     baseSet_ = true;
-                    base_ = base_.resolved(QUrl(attr(el, "href").trimmed()));
+                    base_ = base_.resolved(QUrl(urlFromAttribute(attr(el, "href"))));
                 }
                 break;
             case GUMBO_TAG_TITLE:
@@ -201,7 +203,7 @@ private:
                 if (!canonicalSeen_ && hasAttr(el, "href") &&
                     attr(el, "rel").simplified().toLower().split(u' ').contains(u"canonical")) {
                     canonicalSeen_ = true;
-                    canonicalHref_ = attr(el, "href").trimmed();
+                    canonicalHref_ = urlFromAttribute(attr(el, "href"));
                 }
                 break;
             case GUMBO_TAG_H1:
@@ -253,12 +255,12 @@ private:
     }
 
     void link(const QString& href) {
-        const QString h = href.trimmed();
+        const QString h = urlFromAttribute(href);
         if (h.isEmpty() || h.startsWith(u'#')) return;
         const QUrl u = base_.resolved(QUrl(h));
         const QString scheme = u.scheme();
         if (scheme != u"http" && scheme != u"https") return;
-        if (!options_.linkHost.isEmpty() && u.host() != options_.linkHost) return;
+        if (!options_.linkOrigin.isEmpty() && originOf(u) != options_.linkOrigin) return;
         const QString s = auditUrl(u);
         if (!s.isEmpty()) out_.links << s;
     }
@@ -296,6 +298,8 @@ QString charsetOf(const QString& contentType) {
 PageContent readPage(const QByteArray& body, const QString& contentType, const QString& pageUrl,
                      const PageReadOptions& options) {
     PageContent out;
+    out.notRead = nestingTooDeep(body);
+    if (!out.notRead.isEmpty()) return out;
     QByteArray converted;  // the body in UTF-8 when it came in another encoding
     qsizetype offset = 0;
     Parsed doc(nullptr, GumboDeleter{&parserOptions()});
@@ -331,6 +335,11 @@ PageContent readPage(const QByteArray& body, const QString& contentType, const Q
 }
 
 void applyContent(AuditPage& page, const PageContent& c) {
+    if (!c.notRead.isEmpty()) {
+        page.notRead = true;
+        page.error = c.notRead;
+        return;
+    }
     page.html = true;
     page.hasTitle = c.hasTitle;
     page.title = c.title;

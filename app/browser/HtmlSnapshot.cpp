@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <memory>
 
+#include "core/HtmlText.h"
+
 namespace fd {
 
 namespace {
@@ -86,8 +88,7 @@ void walk(const GumboNode* node, DocumentSnapshot& snap, bool& titleSeen) {
         titleSeen = true;
         QString text;
         textOf(node, text);
-        // document.title: white space stripped and collapsed.
-        snap.title = text.simplified();
+        snap.title = collapseAsciiWhitespace(text);
     }
     // A template's content is a fragment of its own, and with scripting on
     // a noscript element holds text: neither is among the document's

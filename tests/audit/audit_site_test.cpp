@@ -3,11 +3,16 @@
 // server's own log says so), bodies that never end or never arrive are cut
 // off, links are followed up to the page limit, and a second run says what
 // is new, still there and fixed.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include "audit/AuditStore.h"
 #include "audit/SiteAudit.h"
@@ -19,6 +24,19 @@
 using namespace fd::audit;
 
 namespace {
+
+// A loopback port that nobody listens on: bound, then closed again.
+int closedPort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    close(fd);
+    return ntohs(a.sin_port);
+}
 
 class AuditSite : public ::testing::Test {
 protected:
@@ -260,6 +278,112 @@ TEST_F(AuditSite, SecondRunSaysNewStillThereAndFixed) {
     EXPECT_EQ(folder.scalar("SELECT count(*) FROM AuditRuns"), "3");
     EXPECT_EQ(folder.scalar("SELECT Cancelled FROM AuditRuns WHERE RunID = 2"), "1");
     EXPECT_EQ(folder.scalar("PRAGMA integrity_check"), "ok");
+}
+
+TEST_F(AuditSite, RobotsLinesEndingInCrAloneAreHonoured) {
+    QFile(dir_.filePath(QStringLiteral("robots-cr"))).open(QIODevice::WriteOnly);
+    const AuditResult r = run(request({"good1.html", "private/secret.html", "private/open.html",
+                                       "docs/report.pdf", "tie-break.html"}));
+    EXPECT_EQ(findingSet(r),
+              QSet<QString>({"private/secret.html disallowed", "docs/report.pdf disallowed",
+                             "tie-break.html disallowed"}));
+    const QStringList paths = requested();
+    EXPECT_FALSE(paths.contains("/private/secret.html"));
+    EXPECT_FALSE(paths.contains("/docs/report.pdf"));
+    EXPECT_TRUE(paths.contains("/private/open.html"));
+}
+
+TEST_F(AuditSite, APathBeginningWithTwoSlashesIsJudgedAndFetchedAsListed) {
+    const QString origin = QString(root_).chopped(1);
+    const AuditResult r =
+        run(request({origin + "//public/x.html", origin + "/public/y.html", "good1.html"}));
+    const AuditPage* twice = page(r, "/public/x.html");
+    ASSERT_NE(twice, nullptr);
+    EXPECT_FALSE(twice->disallowed);
+    EXPECT_EQ(twice->status, 200);
+    EXPECT_EQ(twice->title, "Good page double slash");
+    EXPECT_TRUE(page(r, "public/y.html")->disallowed);
+    EXPECT_TRUE(requested().contains("//public/x.html"));
+    EXPECT_FALSE(requested().contains("/public/x.html"));
+    EXPECT_FALSE(requested().contains("/public/y.html"));
+}
+
+TEST_F(AuditSite, FollowedLinksStayOnTheRootsOriginAndLoseTabsAndLineBreaks) {
+    const QString elsewhere = QStringLiteral("http://127.0.0.1:%1/x.html").arg(closedPort());
+
+    AuditRequest req = request({"links-mixed.html", elsewhere, "deep.html", "good3.html"});
+    req.options.followLinks = true;
+    const AuditResult r = run(req);
+    // links-mixed.html links to xy.html (through a TAB), good1.html (through
+    // CR LF), good2.html, and to the host on port 9 and over https: not the site.
+    QStringList urls;
+    for (const AuditPage& p : r.pages) urls << p.url;
+    for (const char* linked : {"xy.html", "good1.html", "good2.html"})
+        EXPECT_TRUE(urls.contains(root_ + QLatin1String(linked))) << linked;
+    for (const QString& u : urls) {
+        EXPECT_FALSE(u.startsWith(u"https:")) << qPrintable(u);
+        EXPECT_FALSE(u.contains(u":9/")) << qPrintable(u);
+    }
+    EXPECT_EQ(page(r, "xy.html")->status, 200);
+    EXPECT_FALSE(requested().contains("/x%09y.html"));
+
+    // The listed page on a closed port: its robots.txt could not be read,
+    // and the finding says so.
+    const AuditFinding* unread = nullptr;
+    for (const AuditFinding& f : r.findings)
+        if (f.url == elsewhere) unread = &f;
+    ASSERT_NE(unread, nullptr);
+    EXPECT_EQ(unread->kind, FindingKind::RobotsUnreadable);
+    EXPECT_TRUE(unread->detail.startsWith(
+        QStringLiteral("Not requested: http://127.0.0.1:%1/robots.txt could not be read (")
+            .arg(QUrl(elsewhere).port())))
+        << qPrintable(unread->detail);
+
+    // The page of 80,000 unclosed elements is reported as not read, and the
+    // run went on with the rest.
+    const AuditPage* deep = page(r, "deep.html");
+    EXPECT_TRUE(deep->notRead);
+    EXPECT_EQ(deep->error, "Elements nested more than 5,000 deep; the page was not read");
+    EXPECT_TRUE(findingSet(r).contains("deep.html not-read"));
+    EXPECT_EQ(page(r, "good3.html")->title, "Good page three");
+}
+
+TEST_F(AuditSite, OnlyTheLastCompleteRunsOfARootAreKept) {
+    fd::test::TestFolder folder;
+    AuditRequest r = request({"good1.html", "missing-title.html"});
+    r.databasePath = folder.globals().gDB->databasePath();
+    r.options.keepRuns = 2;
+    // Another root URL's runs are never touched.
+    AuditRequest other = r;
+    other.rootUrl = QString(root_).replace("127.0.0.1", "localhost");
+    other.options.keepRuns = 0;
+    ASSERT_EQ(run(other).storeError, QString());
+    ASSERT_EQ(run(other).storeError, QString());
+
+    std::atomic<bool> cancelled{true};
+    QList<qint64> ids;
+    for (int i = 0; i < 4; ++i) {
+        ids << run(r).runId;
+        if (i == 1) ids << runSiteAudit(r, {}, cancelled).runId;  // a cancelled run between
+    }
+    // Runs 3 and 4 of the root are its last two complete runs; the cancelled
+    // one before them went with the older ones, pages and findings too.
+    const QString kept = QStringLiteral("%1,%2").arg(ids[3]).arg(ids[4]);
+    EXPECT_EQ(folder.scalar(QStringLiteral("SELECT group_concat(RunID) FROM AuditRuns WHERE "
+                                           "RootURL = '%1' ORDER BY RunID")
+                                .arg(root_)),
+              kept);
+    EXPECT_EQ(folder.scalar(QStringLiteral("SELECT count(*) FROM AuditRuns")), "4");
+    EXPECT_EQ(folder.scalar(QStringLiteral("SELECT count(DISTINCT RunID) FROM AuditPages WHERE "
+                                           "RunID NOT IN (SELECT RunID FROM AuditRuns)")),
+              "0");
+    EXPECT_EQ(folder.scalar(QStringLiteral("SELECT count(*) FROM AuditFindings WHERE "
+                                           "RunID NOT IN (SELECT RunID FROM AuditRuns)")),
+              "0");
+    // The comparison still has the previous complete run.
+    const AuditResult last = run(r);
+    ASSERT_FALSE(last.findings.isEmpty());
+    for (const AuditFinding& f : last.findings) EXPECT_EQ(f.state, FindingState::StillThere);
 }
 
 TEST_F(AuditSite, AMissingDatabaseIsReportedAndTheRunKept) {
