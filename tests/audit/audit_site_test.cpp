@@ -3,11 +3,7 @@
 // server's own log says so), bodies that never end or never arrive are cut
 // off, links are followed up to the page limit, and a second run says what
 // is new, still there and fixed.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <QFile>
 #include <QSet>
@@ -16,6 +12,7 @@
 
 #include "audit/AuditStore.h"
 #include "audit/SiteAudit.h"
+#include "support/FreePort.h"
 #include "support/HostileServer.h"
 #include "support/PeerProcess.h"
 #include "support/QtPrinters.h"
@@ -24,19 +21,6 @@
 using namespace fd::audit;
 
 namespace {
-
-// A loopback port that nobody listens on: bound, then closed again.
-int closedPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    close(fd);
-    return ntohs(a.sin_port);
-}
 
 class AuditSite : public ::testing::Test {
 protected:
@@ -309,7 +293,8 @@ TEST_F(AuditSite, APathBeginningWithTwoSlashesIsJudgedAndFetchedAsListed) {
 }
 
 TEST_F(AuditSite, FollowedLinksStayOnTheRootsOriginAndLoseTabsAndLineBreaks) {
-    const QString elsewhere = QStringLiteral("http://127.0.0.1:%1/x.html").arg(closedPort());
+    const QString elsewhere =
+        QStringLiteral("http://127.0.0.1:%1/x.html").arg(fd::test::unusedLoopbackPort());
 
     AuditRequest req = request({"links-mixed.html", elsewhere, "deep.html", "good3.html"});
     req.options.followLinks = true;
