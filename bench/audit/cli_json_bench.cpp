@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <map>
 
+#include "BenchSite.h"
 #include "core/CADODBAccess.h"
 #include "core/ProgramFolder.h"
 
@@ -30,33 +31,9 @@ extern char** environ;
 
 namespace {
 
-const QString kScripts = QStringLiteral(FARROWDALE_BENCH_DIR);
 constexpr int kSitePages = 10000;
 constexpr double kTargetExtraKbPerPage = 0.5;
 std::map<std::pair<int, bool>, double> gPeakMb;  // (pages, json) -> peak resident size
-
-// The benchmark site, started once.
-class Site {
-public:
-    Site() {
-        proc_.start(QStringLiteral("/usr/bin/python3"),
-                    {kScripts + QStringLiteral("/bench_site.py"), QString::number(kSitePages)});
-        while (port_ == 0 && proc_.waitForReadyRead(60000)) {
-            const QByteArray line = proc_.readLine().trimmed();
-            if (line.startsWith("PORT ")) port_ = line.mid(5).toInt();
-        }
-    }
-    ~Site() {
-        proc_.kill();
-        proc_.waitForFinished(5000);
-    }
-    QString root() const { return QStringLiteral("http://127.0.0.1:%1/").arg(port_); }
-    bool ok() const { return port_ > 0; }
-
-private:
-    QProcess proc_;
-    int port_ = 0;
-};
 
 // Runs program with args, stdout into outFile; returns its exit code and
 // sets its peak resident size in MB (-1 when it could not run).
@@ -85,7 +62,7 @@ int runMeasured(const QString& program, const QStringList& args, const QString& 
 }
 
 void BM_CliAudit(benchmark::State& state) {
-    static Site site;
+    static BenchSite site(kSitePages);
     if (!site.ok()) return state.SkipWithError("the site server did not start");
     const int pages = static_cast<int>(state.range(0));
     const bool asJson = state.range(1) != 0;
@@ -98,7 +75,7 @@ void BM_CliAudit(benchmark::State& state) {
         db.execute(QStringLiteral("INSERT INTO WebSiteNames (WebSiteID, WebSiteBaseURL, "
                                   "WebSiteEmailAddress) VALUES ((SELECT max(WebSiteID) FROM "
                                   "WebSites), '%1', 'me@example.org')")
-                       .arg(site.root()));
+                       .arg(site.base() + u'/'));
     }
     QFile list(dir.filePath(QStringLiteral("pages.txt")));
     list.open(QIODevice::WriteOnly);

@@ -264,34 +264,6 @@ TEST_F(AuditSite, SecondRunSaysNewStillThereAndFixed) {
     EXPECT_EQ(folder.scalar("PRAGMA integrity_check"), "ok");
 }
 
-TEST_F(AuditSite, RobotsLinesEndingInCrAloneAreHonoured) {
-    QFile(dir_.filePath(QStringLiteral("robots-cr"))).open(QIODevice::WriteOnly);
-    const AuditResult r = run(request({"good1.html", "private/secret.html", "private/open.html",
-                                       "docs/report.pdf", "tie-break.html"}));
-    EXPECT_EQ(findingSet(r),
-              QSet<QString>({"private/secret.html disallowed", "docs/report.pdf disallowed",
-                             "tie-break.html disallowed"}));
-    const QStringList paths = requested();
-    EXPECT_FALSE(paths.contains("/private/secret.html"));
-    EXPECT_FALSE(paths.contains("/docs/report.pdf"));
-    EXPECT_TRUE(paths.contains("/private/open.html"));
-}
-
-TEST_F(AuditSite, APathBeginningWithTwoSlashesIsJudgedAndFetchedAsListed) {
-    const QString origin = QString(root_).chopped(1);
-    const AuditResult r =
-        run(request({origin + "//public/x.html", origin + "/public/y.html", "good1.html"}));
-    const AuditPage* twice = page(r, "/public/x.html");
-    ASSERT_NE(twice, nullptr);
-    EXPECT_FALSE(twice->disallowed);
-    EXPECT_EQ(twice->status, 200);
-    EXPECT_EQ(twice->title, "Good page double slash");
-    EXPECT_TRUE(page(r, "public/y.html")->disallowed);
-    EXPECT_TRUE(requested().contains("//public/x.html"));
-    EXPECT_FALSE(requested().contains("/public/x.html"));
-    EXPECT_FALSE(requested().contains("/public/y.html"));
-}
-
 TEST_F(AuditSite, FollowedLinksStayOnTheRootsOriginAndLoseTabsAndLineBreaks) {
     const QString elsewhere =
         QStringLiteral("http://127.0.0.1:%1/x.html").arg(fd::test::unusedLoopbackPort());
