@@ -85,10 +85,10 @@ size_t writeBody(char* ptr, size_t size, size_t n, void* userdata) {
 
 // Reads HTML bodies on worker threads; results are collected by the crawler.
 // The threads share their state with this object, so stopping does not wait
-// for a reader still inside a page: a pathological page (tens of thousands
-// of unclosed elements) can keep the parser busy for minutes, and a cancelled
-// or finished run must not wait for it. Such a reader ends on its own and
-// drops what it read.
+// for a reader still inside a page: a page can keep the parser busy for a
+// long while (one nesting too deeply is refused before it starts, see
+// HtmlNesting.h), and a cancelled or finished run must not wait for it. Such a reader ends on its
+// own and drops what it read.
 class Readers {
 public:
     struct Job {

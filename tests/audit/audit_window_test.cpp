@@ -157,6 +157,13 @@ TEST_F(AuditWindow, KeepRunsIsAnOptionOfTheRun) {
     EXPECT_TRUE(captioned);
     keep->setValue(0);
     EXPECT_EQ(keep->text(), "All");
+    // Its place in the Tab order: after the delay, before Start.
+    QApplication::setActiveWindow(window_.get());
+    child<QSpinBox>("spnDelay")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(keep->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(child<QPushButton>("cmdStart")->hasFocus());
 
     keep->setValue(1);
     runAudit({"good1.html"});
