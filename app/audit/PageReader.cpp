@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "AuditUrl.h"
+#include "HtmlNesting.h"
+#include "core/HtmlText.h"
 #include "platform/HtmlEncoding.h"
 
 namespace fd::audit {
@@ -59,7 +61,7 @@ QString textOf(const GumboNode* node) {
                 stack.push_back(static_cast<const GumboNode*>(c.data[i]));
         }
     }
-    return text.simplified();
+    return collapseAsciiWhitespace(text);
 }
 
 QString cut(const QString& s) {
@@ -96,7 +98,7 @@ private:
                 // The first <base href> sets the address links resolve against.
                 if (!baseSet_ && hasAttr(el, "href")) {
                     baseSet_ = true;
-                    base_ = base_.resolved(QUrl(attr(el, "href").trimmed()));
+                    base_ = base_.resolved(QUrl(urlFromAttribute(attr(el, "href"))));
                 }
                 break;
             case GUMBO_TAG_TITLE:
@@ -112,7 +114,7 @@ private:
                 if (!canonicalSeen_ && hasAttr(el, "href") &&
                     attr(el, "rel").simplified().toLower().split(u' ').contains(u"canonical")) {
                     canonicalSeen_ = true;
-                    canonicalHref_ = attr(el, "href").trimmed();
+                    canonicalHref_ = urlFromAttribute(attr(el, "href"));
                 }
                 break;
             case GUMBO_TAG_H1:
@@ -164,12 +166,12 @@ private:
     }
 
     void link(const QString& href) {
-        const QString h = href.trimmed();
+        const QString h = urlFromAttribute(href);
         if (h.isEmpty() || h.startsWith(u'#')) return;
         const QUrl u = base_.resolved(QUrl(h));
         const QString scheme = u.scheme();
         if (scheme != u"http" && scheme != u"https") return;
-        if (!options_.linkHost.isEmpty() && u.host() != options_.linkHost) return;
+        if (!options_.linkOrigin.isEmpty() && originOf(u) != options_.linkOrigin) return;
         const QString s = auditUrl(u);
         if (!s.isEmpty()) out_.links << s;
     }
@@ -197,6 +199,8 @@ QString charsetOf(const QString& contentType) {
 PageContent readPage(const QByteArray& body, const QString& contentType, const QString& pageUrl,
                      const PageReadOptions& options) {
     PageContent out;
+    out.notRead = nestingTooDeep(body);
+    if (!out.notRead.isEmpty()) return out;
     // Decoded as the browser decodes it; the parser reads UTF-8.
     const HtmlCharset charset = htmlCharset(body, contentType);
     out.charset = charset.encoding;
@@ -207,6 +211,11 @@ PageContent readPage(const QByteArray& body, const QString& contentType, const Q
 }
 
 void applyContent(AuditPage& page, const PageContent& c) {
+    if (!c.notRead.isEmpty()) {
+        page.notRead = true;
+        page.error = c.notRead;
+        return;
+    }
     page.html = true;
     page.hasTitle = c.hasTitle;
     page.title = c.title;

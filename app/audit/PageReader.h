@@ -17,11 +17,16 @@ struct PageReadOptions {
     // Collect the links (<a href>, <area href>) as absolute http(s)
     // addresses without their fragment.
     bool links = false;
-    // Only links to this host (lower case); empty keeps every host.
-    QString linkHost;
+    // Only links to this origin ("scheme://host:port", as originOf gives
+    // it): a page of the site has the root's scheme, host and port. Empty
+    // keeps every origin.
+    QString linkOrigin;
 };
 
 struct PageContent {
+    // Why the body was not read (its elements nest too deeply); empty when
+    // it was.
+    QString notRead;
     QString charset;  // the encoding the body was read in
     bool hasTitle = false;
     QString title;

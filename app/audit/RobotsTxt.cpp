@@ -1,5 +1,6 @@
 #include "RobotsTxt.h"
 
+#include <QSet>
 #include <QUrl>
 
 namespace fd::audit {
@@ -20,28 +21,31 @@ int hexValue(char c) {
 
 // Brings a path or a rule into one form, so "%7E", "~" and a raw non-ASCII
 // byte compare as they should: escapes of unreserved characters decoded,
-// other escapes upper-cased, bytes outside printable ASCII escaped.
-QByteArray normalise(const QByteArray& in) {
+// other escapes upper-cased, bytes outside printable ASCII escaped. A "*"
+// or "$" of a path is escaped too, so it meets a rule's "%2A" or "%24" and
+// never a rule's wildcard; in a rule "*" stays the wildcard ("$" at its end
+// has been taken off before).
+QByteArray normalise(const QByteArray& in, bool rule) {
     static const char kHex[] = "0123456789ABCDEF";
     QByteArray out;
     out.reserve(in.size());
+    const auto escape = [&out](unsigned char c) {
+        out += '%';
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+    };
     for (qsizetype i = 0; i < in.size(); ++i) {
         const auto c = static_cast<unsigned char>(in[i]);
         if (c == '%' && i + 2 < in.size() && hexValue(in[i + 1]) >= 0 && hexValue(in[i + 2]) >= 0) {
             const auto v =
                 static_cast<unsigned char>(hexValue(in[i + 1]) * 16 + hexValue(in[i + 2]));
-            if (isUnreserved(v)) {
+            if (isUnreserved(v))
                 out += static_cast<char>(v);
-            } else {
-                out += '%';
-                out += kHex[v >> 4];
-                out += kHex[v & 15];
-            }
+            else
+                escape(v);
             i += 2;
-        } else if (c <= 0x20 || c >= 0x7f) {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
+        } else if (c <= 0x20 || c >= 0x7f || c == '$' || (c == '*' && !rule)) {
+            escape(c);
         } else {
             out += static_cast<char>(c);
         }
@@ -87,6 +91,29 @@ QByteArray agentToken(const QByteArray& value) {
     return value.left(n).toLower();
 }
 
+// Calls record(key, value) for every "key: value" line of the file's first
+// 500 KiB: lines end in CR, LF or CR LF, a "#" starts a comment, the key is
+// lower-cased and both are trimmed. Lines without a key are skipped.
+template <typename Record>
+void forEachRecord(const QByteArray& fileIn, Record record) {
+    QByteArray file = fileIn.left(RobotsTxt::kMaxFileBytes);
+    if (file.startsWith("\xEF\xBB\xBF")) file.remove(0, 3);
+    const qsizetype n = file.size();
+    for (qsizetype start = 0; start < n;) {
+        qsizetype end = start;
+        while (end < n && file[end] != '\r' && file[end] != '\n') ++end;
+        QByteArray line = file.mid(start, end - start);
+        start = end + 1;
+        if (end + 1 < n && file[end] == '\r' && file[end + 1] == '\n') ++start;
+        if (const qsizetype hash = line.indexOf('#'); hash >= 0) line.truncate(hash);
+        const qsizetype colon = line.indexOf(':');
+        if (colon < 0) continue;
+        const QByteArray key = line.left(colon).trimmed().toLower();
+        if (key.isEmpty()) continue;
+        record(key, line.mid(colon + 1).trimmed());
+    }
+}
+
 }  // namespace
 
 RobotsTxt RobotsTxt::allowAll() {
@@ -99,9 +126,7 @@ RobotsTxt RobotsTxt::disallowAll() {
     return r;
 }
 
-RobotsTxt RobotsTxt::parse(const QByteArray& fileIn, const QString& agent) {
-    QByteArray file = fileIn.left(kMaxFileBytes);
-    if (file.startsWith("\xEF\xBB\xBF")) file.remove(0, 3);
+RobotsTxt RobotsTxt::parse(const QByteArray& file, const QString& agent) {
     const QByteArray me = agent.toLatin1().toLower();
 
     struct Group {
@@ -111,13 +136,7 @@ RobotsTxt RobotsTxt::parse(const QByteArray& fileIn, const QString& agent) {
     };
     std::vector<Group> groups;
     bool inAgents = false;  // the last record was a user-agent line
-    for (QByteArray line : file.split('\n')) {
-        if (const qsizetype hash = line.indexOf('#'); hash >= 0) line.truncate(hash);
-        line = line.trimmed();
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0) continue;
-        const QByteArray key = line.left(colon).trimmed().toLower();
-        const QByteArray value = line.mid(colon + 1).trimmed();
+    forEachRecord(file, [&](const QByteArray& key, const QByteArray& value) {
         if (key == "user-agent") {
             if (!inAgents) groups.emplace_back();
             inAgents = true;
@@ -129,7 +148,7 @@ RobotsTxt RobotsTxt::parse(const QByteArray& fileIn, const QString& agent) {
             inAgents = false;
             // Rules before the first user-agent line belong to no group;
             // an empty rule matches nothing.
-            if (groups.empty() || value.isEmpty()) continue;
+            if (groups.empty() || value.isEmpty()) return;
             Rule rule;
             rule.allow = key == "allow";
             rule.length = value.size();
@@ -138,11 +157,11 @@ RobotsTxt RobotsTxt::parse(const QByteArray& fileIn, const QString& agent) {
                 rule.anchored = true;
                 pattern.chop(1);
             }
-            rule.pattern = normalise(pattern);
+            rule.pattern = normalise(pattern, true);
             groups.back().rules.push_back(std::move(rule));
         }
         // Other records (sitemap, crawl-delay, ...) neither start nor end a group.
-    }
+    });
 
     RobotsTxt r;
     bool mine = false;
@@ -154,9 +173,24 @@ RobotsTxt RobotsTxt::parse(const QByteArray& fileIn, const QString& agent) {
     return r;
 }
 
+QStringList RobotsTxt::sitemaps(const QByteArray& file) {
+    QStringList out;
+    QSet<QString> seen;
+    forEachRecord(file, [&](const QByteArray& key, const QByteArray& value) {
+        if (key != "sitemap" || value.isEmpty()) return;
+        const QString url = QString::fromUtf8(value);
+        if (!seen.contains(url)) {
+            seen.insert(url);
+            out << url;
+        }
+    });
+    return out;
+}
+
 bool RobotsTxt::allowed(const QByteArray& pathAndQuery) const {
     // The file itself is always allowed, however its name is escaped.
-    const QByteArray path = normalise(pathAndQuery.isEmpty() ? QByteArray("/") : pathAndQuery);
+    const QByteArray path =
+        normalise(pathAndQuery.isEmpty() ? QByteArray("/") : pathAndQuery, false);
     if (path == "/robots.txt") return true;
     if (disallowAll_) return false;
     const Rule* best = nullptr;

@@ -4,10 +4,11 @@
 // (case-insensitively; every such group merged) applies, else the "*"
 // groups. The longest matching rule decides, an allow winning a tie; "*" in a
 // rule matches any run of characters and a final "$" anchors it at the end.
-// The file itself is always allowed.
+// The file itself is always allowed. Lines end in CR, LF or CR LF.
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace fd::audit {
@@ -20,6 +21,9 @@ public:
     static RobotsTxt disallowAll();
     // The rules of file for the agent token; only its first 500 KiB are read.
     static RobotsTxt parse(const QByteArray& file, const QString& agentToken);
+    // The values of the file's "Sitemap:" lines (the key in any case), in
+    // the order written, each once; read from the same first 500 KiB.
+    static QStringList sitemaps(const QByteArray& file);
 
     // Whether the path-and-query of an address ("/a/b?x=1"; "" counts as "/")
     // may be fetched. The address is taken as it would be sent: percent
