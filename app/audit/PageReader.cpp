@@ -86,6 +86,7 @@ public:
         }
         if (canonicalSeen_) out_.canonical = cut(base_.resolved(QUrl(canonicalHref_)).toString());
         for (const QString& href : hrefs_) link(href);
+        for (PendingLink& p : pending_) record(p);
     }
 
 private:
@@ -129,6 +130,90 @@ private:
             default:
                 break;
         }
+        if (options_.linkRecords) linkRecord(n, el);
+    }
+
+    // A link to keep as a record, resolved once the whole document is read.
+    struct PendingLink {
+        QString href;
+        LinkKind kind;
+        const char* element;
+        QString rel;
+        QString anchor;
+    };
+
+    void linkRecord(const GumboNode* n, const GumboElement& el) {
+        switch (el.tag) {
+            case GUMBO_TAG_A:
+            case GUMBO_TAG_AREA:
+                if (hasAttr(el, "href"))
+                    pend(attr(el, "href"), LinkKind::Page, el.tag == GUMBO_TAG_A ? "a" : "area",
+                         attr(el, "rel"),
+                         el.tag == GUMBO_TAG_A ? textOf(n)
+                                               : collapseAsciiWhitespace(attr(el, "alt")));
+                break;
+            case GUMBO_TAG_IMG: {
+                const QString alt = collapseAsciiWhitespace(attr(el, "alt"));
+                if (hasAttr(el, "src")) pend(attr(el, "src"), LinkKind::Image, "img", {}, alt);
+                // The first candidate of a srcset: its address ends at the
+                // first blank, without the commas that end it there (a comma
+                // inside an address belongs to it).
+                const QString srcset = attr(el, "srcset").trimmed();
+                if (!srcset.isEmpty()) {
+                    qsizetype end = 0;
+                    while (end < srcset.size() && !srcset[end].isSpace()) ++end;
+                    QString first = srcset.left(end);
+                    while (first.endsWith(u',')) first.chop(1);
+                    if (!first.isEmpty()) pend(first, LinkKind::Image, "img", {}, alt);
+                }
+                break;
+            }
+            case GUMBO_TAG_LINK: {
+                if (!hasAttr(el, "href")) break;
+                const QString rel = relTokens(attr(el, "rel"));
+                const QStringList tokens = rel.split(u' ', Qt::SkipEmptyParts);
+                const bool page = tokens.contains(u"canonical") || tokens.contains(u"alternate");
+                const bool icon = tokens.contains(u"icon") || tokens.contains(u"apple-touch-icon");
+                if (page || icon || tokens.contains(u"stylesheet"))
+                    pend(attr(el, "href"),
+                         page   ? LinkKind::Page
+                         : icon ? LinkKind::Image
+                                : LinkKind::Resource,
+                         "link", rel, {});
+                break;
+            }
+            case GUMBO_TAG_SCRIPT:
+                if (hasAttr(el, "src")) pend(attr(el, "src"), LinkKind::Resource, "script", {}, {});
+                break;
+            case GUMBO_TAG_IFRAME:
+                if (hasAttr(el, "src")) pend(attr(el, "src"), LinkKind::Resource, "iframe", {}, {});
+                break;
+            default:
+                break;
+        }
+    }
+
+    static QString relTokens(const QString& rel) { return collapseAsciiWhitespace(rel).toLower(); }
+
+    void pend(const QString& href, LinkKind kind, const char* element, const QString& rel,
+              const QString& anchor) {
+        if (static_cast<int>(pending_.size()) >= kMaxLinkRecords) {
+            ++out_.linkRecordsDropped;
+            return;
+        }
+        pending_.push_back({href, kind, element, relTokens(rel), anchor.left(kMaxAnchorText)});
+    }
+
+    void record(PendingLink& p) {
+        const QString h = urlFromAttribute(p.href);
+        if (h.isEmpty() || h.startsWith(u'#')) return;
+        const QUrl u = base_.resolved(QUrl(h));
+        const QString scheme = u.scheme();
+        if (scheme != u"http" && scheme != u"https") return;
+        const QString target = auditUrl(u);
+        if (target.isEmpty()) return;
+        out_.linkRecords.push_back({target, p.kind, QString::fromLatin1(p.element),
+                                    std::move(p.rel), std::move(p.anchor)});
     }
 
     void meta(const GumboElement& el) {
@@ -183,6 +268,7 @@ private:
     bool canonicalSeen_ = false;
     QString canonicalHref_;
     QStringList hrefs_;
+    std::vector<PendingLink> pending_;
 };
 
 }  // namespace

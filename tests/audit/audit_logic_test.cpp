@@ -416,3 +416,71 @@ TEST(Findings, AnUnreadableRobotsTxtIsNotADisallowingOne) {
 }
 
 }  // namespace
+
+TEST(PageReader, LinkRecordsOfEveryKindWithTextRelAndTheDocumentsBase) {
+    const QByteArray body =
+        "<html><head><base href='http://h/docs/'>"
+        "<link rel='stylesheet' href='s.css'><link rel=ICON href='/i.ico'>"
+        "<link rel=canonical href='page.html#x'><link rel=preload href='p.js'>"
+        "<script src='a.js'></script><script>inline()</script>"
+        "</head><body>"
+        "<a href='one.html' rel='NoFollow  UGC'>  One\n <b>link</b> </a>"
+        "<a href='http://other.example/x'>out</a><a href='#top'>top</a>"
+        "<a href='mailto:a@b'>mail</a><a>no href</a>"
+        "<img src='pic.png' alt='A  picture'><img srcset='small.png 1x, big.png 2x'>"
+        "<img srcset='only.png,, other.png'><img srcset='a,b.png 2x'>"
+        "<map><area href='area.html' alt='Area'></map>"
+        "<iframe src='/frame.html'></iframe>"
+        "<a href='long.html'>" +
+        QByteArray(300, 'w') + "</a></body></html>";
+    PageReadOptions o;
+    o.linkRecords = true;
+    const PageContent p =
+        readPage(body, QStringLiteral("text/html"), QStringLiteral("http://h/x/"), o);
+    struct Want {
+        const char* target;
+        LinkKind kind;
+        const char* element;
+        const char* rel;
+        const char* anchor;
+    };
+    const Want want[] = {
+        {"http://h/docs/s.css", LinkKind::Resource, "link", "stylesheet", ""},
+        {"http://h/i.ico", LinkKind::Image, "link", "icon", ""},
+        {"http://h/docs/page.html", LinkKind::Page, "link", "canonical", ""},
+        {"http://h/docs/a.js", LinkKind::Resource, "script", "", ""},
+        {"http://h/docs/one.html", LinkKind::Page, "a", "nofollow ugc", "One link"},
+        {"http://other.example/x", LinkKind::Page, "a", "", "out"},
+        {"http://h/docs/pic.png", LinkKind::Image, "img", "", "A picture"},
+        {"http://h/docs/small.png", LinkKind::Image, "img", "", ""},
+        {"http://h/docs/only.png", LinkKind::Image, "img", "", ""},
+        {"http://h/docs/a,b.png", LinkKind::Image, "img", "", ""},
+        {"http://h/docs/area.html", LinkKind::Page, "area", "", "Area"},
+        {"http://h/frame.html", LinkKind::Resource, "iframe", "", ""},
+        {"http://h/docs/long.html", LinkKind::Page, "a", "", nullptr},
+    };
+    ASSERT_EQ(p.linkRecords.size(), std::size(want));
+    for (std::size_t i = 0; i < std::size(want); ++i) {
+        const PageLink& l = p.linkRecords[i];
+        EXPECT_EQ(l.target, QString::fromUtf8(want[i].target)) << i;
+        EXPECT_EQ(l.kind, want[i].kind) << i;
+        EXPECT_EQ(l.element, QString::fromUtf8(want[i].element)) << i;
+        EXPECT_EQ(l.rel, QString::fromUtf8(want[i].rel)) << i;
+        if (want[i].anchor) EXPECT_EQ(l.anchor, QString::fromUtf8(want[i].anchor)) << i;
+    }
+    EXPECT_EQ(p.linkRecords.back().anchor.size(), kMaxAnchorText);
+    EXPECT_EQ(p.linkRecordsDropped, 0);
+    // Without the option nothing is recorded.
+    EXPECT_TRUE(readPage(body, QStringLiteral("text/html"), QStringLiteral("http://h/"))
+                    .linkRecords.empty());
+
+    // A page of many links keeps the first ones and counts the rest.
+    QByteArray many = "<body>";
+    for (int i = 0; i < kMaxLinkRecords + 7; ++i)
+        many += "<a href='p" + QByteArray::number(i) + "'>x</a>";
+    const PageContent m =
+        readPage(many, QStringLiteral("text/html"), QStringLiteral("http://h/"), o);
+    EXPECT_EQ(m.linkRecords.size(), std::size_t(kMaxLinkRecords));
+    EXPECT_EQ(m.linkRecordsDropped, 7);
+    EXPECT_EQ(m.linkRecords.back().target, QStringLiteral("http://h/p%1").arg(kMaxLinkRecords - 1));
+}
