@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <atomic>
 #include <csignal>
+#include <optional>
 
 #include "Cli.h"
 #include "audit/AuditLists.h"
@@ -46,28 +47,59 @@ listcaster::TableRows findingsTable(const audit::AuditResult& r) {
     return listcaster::TableRows(std::move(columns), std::move(rows));
 }
 
-QJsonObject resultJson(const audit::AuditResult& r) {
-    QJsonArray pages, findings;
-    for (const audit::AuditPage& p : r.pages)
-        pages.append(QJsonObject{{QStringLiteral("url"), p.url},
-                                 {QStringLiteral("status"), p.status},
-                                 {QStringLiteral("finalUrl"), p.finalUrl},
-                                 {QStringLiteral("title"), p.title},
-                                 {QStringLiteral("description"), p.description},
-                                 {QStringLiteral("disallowed"), p.disallowed},
-                                 {QStringLiteral("error"), p.error}});
-    for (const audit::AuditFinding& f : r.findings)
-        findings.append(QJsonObject{{QStringLiteral("url"), f.url},
-                                    {QStringLiteral("code"), audit::findingCode(f.kind)},
-                                    {QStringLiteral("finding"), audit::findingText(f.kind)},
-                                    {QStringLiteral("detail"), f.detail},
-                                    {QStringLiteral("state"), audit::findingStateText(f.state)}});
-    return {{QStringLiteral("rootUrl"), r.rootUrl},
-            {QStringLiteral("run"), r.runId},
-            {QStringLiteral("cancelled"), r.cancelled},
-            {QStringLiteral("pages"), pages},
-            {QStringLiteral("findings"), findings}};
+// One value as compact JSON text.
+QString jsonText(const QJsonValue& v) {
+    const QByteArray a = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(a.mid(1, a.size() - 2));
 }
+
+// The run as one JSON object, written as it goes: each page as it is
+// finished, the findings (which need the whole run) at the end. Nothing of
+// the document is kept, so its size does not weigh on memory.
+class JsonRun {
+public:
+    JsonRun(const Invocation& in, const QString& rootUrl) : in_(in) {
+        in_.out(QStringLiteral("{\n    \"rootUrl\": ") + jsonText(rootUrl) +
+                QStringLiteral(",\n    \"pages\": ["));
+    }
+    void page(const audit::AuditPage& p) {
+        item(QJsonObject{{QStringLiteral("url"), p.url},
+                         {QStringLiteral("status"), p.status},
+                         {QStringLiteral("finalUrl"), p.finalUrl},
+                         {QStringLiteral("title"), p.title},
+                         {QStringLiteral("description"), p.description},
+                         {QStringLiteral("disallowed"), p.disallowed},
+                         {QStringLiteral("error"), p.error}});
+    }
+    void finish(const audit::AuditResult& r) {
+        endList();
+        in_.out(QStringLiteral(",\n    \"findings\": ["));
+        for (const audit::AuditFinding& f : r.findings)
+            item(QJsonObject{{QStringLiteral("url"), f.url},
+                             {QStringLiteral("code"), audit::findingCode(f.kind)},
+                             {QStringLiteral("finding"), audit::findingText(f.kind)},
+                             {QStringLiteral("detail"), f.detail},
+                             {QStringLiteral("state"), audit::findingStateText(f.state)}});
+        endList();
+        in_.out(QStringLiteral(",\n    \"run\": %1,\n    \"cancelled\": %2\n}\n")
+                    .arg(r.runId)
+                    .arg(r.cancelled ? QStringLiteral("true") : QStringLiteral("false")));
+    }
+
+private:
+    void item(const QJsonObject& o) {
+        in_.out((items_++ ? QStringLiteral(",\n        ") : QStringLiteral("\n        ")) +
+                jsonText(o));
+    }
+    void endList() {
+        if (items_) in_.out(QStringLiteral("\n    "));
+        in_.out(QStringLiteral("]"));
+        items_ = 0;
+    }
+
+    const Invocation& in_;
+    int items_ = 0;
+};
 
 }  // namespace
 
@@ -86,6 +118,8 @@ int auditCommand(Invocation& in) {
     request.options.perHostConcurrency =
         optionNumber(in, QStringLiteral("per-host"), request.options.perHostConcurrency);
     request.options.delayMs = optionNumber(in, QStringLiteral("delay"), request.options.delayMs);
+    request.options.keepRuns =
+        optionNumber(in, QStringLiteral("keep-runs"), request.options.keepRuns);
 
     const sites::SiteRecord site = in.site();
     request.rootUrl = in.root(site).url;
@@ -104,6 +138,11 @@ int auditCommand(Invocation& in) {
                             .arg(p.found)
                             .arg(p.findings));
         };
+    std::optional<JsonRun> json;
+    if (in.isSet(QStringLiteral("json"))) {
+        json.emplace(in, request.rootUrl.trimmed());
+        callbacks.pageDone = [&json](const audit::AuditPage& p, int) { json->page(p); };
+    }
     gCancel.store(false);
     const auto previous = std::signal(SIGINT, cancelAudit);
     const audit::AuditResult result = audit::runSiteAudit(request, callbacks, gCancel);
@@ -131,8 +170,8 @@ int auditCommand(Invocation& in) {
         else
             writeListText(out, findingsTable(result), title);
     }
-    if (in.isSet(QStringLiteral("json")))
-        in.outJson(QJsonDocument(resultJson(result)));
+    if (json)
+        json->finish(result);
     else if (out.isEmpty())
         in.out(listText(findingsTable(result)));
 

@@ -110,20 +110,21 @@ const std::vector<Command>& commands() {
          submitCommand},
         {QStringLiteral("audit"),
          QStringLiteral("--site NAME [--root URL] [--follow] [--page-limit N] [--per-host N] "
-                        "[--delay MS] [--out FILE.txt|FILE.xlsx] [--json]"),
+                        "[--delay MS] [--keep-runs N] [--out FILE.txt|FILE.xlsx] [--json]"),
          QStringLiteral("Audit a site's pages and list the findings."),
          QStringLiteral(
              "Runs the Tools menu's site audit on the root URL and the pages of the site's page "
              "list: every page fetched under the site's robots.txt and read, the findings drawn "
              "and compared with the previous complete run, and the run stored. The findings "
              "list (page, finding, detail, state) is printed as tab-separated text, or as JSON "
-             "with the pages, or written to FILE.txt or FILE.xlsx by the list export control's "
-             "writers. Progress goes to stderr when it is a terminal; Ctrl+C stops the run and "
+             "with the pages (each written as it is finished), or written to FILE.txt or "
+             "FILE.xlsx by the list export control's writers. Progress goes to stderr when it is a "
+             "terminal; Ctrl+C stops the run and "
              "keeps what was finished as a cancelled run (exit code 1)."),
          {siteOption(), rootOption(),
           option(QStringLiteral("follow"),
-                 QStringLiteral("Also audit the pages the listed ones link to on the site's "
-                                "host.")),
+                 QStringLiteral("Also audit the pages the listed ones link to on the site "
+                                "(the root URL's scheme, host and port).")),
           option(QStringLiteral("page-limit"),
                  QStringLiteral("Follow links while the run has fewer pages (10000)."),
                  QStringLiteral("N")),
@@ -133,6 +134,10 @@ const std::vector<Command>& commands() {
           option(QStringLiteral("delay"),
                  QStringLiteral("Pause between two requests to the host (0)."),
                  QStringLiteral("MS")),
+          option(QStringLiteral("keep-runs"),
+                 QStringLiteral("Complete runs of the root URL kept in the database; older "
+                                "ones are removed when this run is stored (20; 0 keeps all)."),
+                 QStringLiteral("N")),
           option(QStringLiteral("out"), QStringLiteral("Write the findings list to this file."),
                  QStringLiteral("FILE")),
           jsonOption()},

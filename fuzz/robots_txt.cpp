@@ -2,7 +2,8 @@
 // about (after a NUL, one a line). Oracles: the file itself is always
 // allowed; a path decides the same whether its unreserved characters are
 // written plainly or escaped, as a server reads them the same; a file with
-// no rules for anybody allows everything.
+// no rules for anybody allows everything; a file decides the same whether its
+// lines end in CR, LF or CR LF, and lists the same sitemaps.
 #include <QByteArray>
 #include <QList>
 
@@ -41,6 +42,14 @@ QByteArray escapeUnreserved(const QByteArray& path) {
     return out;
 }
 
+// The file with every line ending (CR LF, CR, LF) made LF.
+QByteArray withLfEndings(const QByteArray& file) {
+    QByteArray out = file;
+    out.replace("\r\n", "\n");
+    out.replace('\r', '\n');
+    return out;
+}
+
 }  // namespace
 
 void robotsTxt(const std::uint8_t* data, std::size_t size) {
@@ -52,12 +61,19 @@ void robotsTxt(const std::uint8_t* data, std::size_t size) {
     const audit::RobotsTxt robots = audit::RobotsTxt::parse(file, QStringLiteral("Farrowdale"));
     check(robots.allowed("/robots.txt"), "robots.txt itself is disallowed");
     const bool anyRule = file.toLower().contains("allow");
+    // Only the first 500 KiB are read: the endings are changed within them.
+    const QByteArray head = file.left(audit::RobotsTxt::kMaxFileBytes);
+    const audit::RobotsTxt lf =
+        audit::RobotsTxt::parse(withLfEndings(head), QStringLiteral("Farrowdale"));
+    check(audit::RobotsTxt::sitemaps(head) == audit::RobotsTxt::sitemaps(withLfEndings(head)),
+          "the sitemaps change with the line endings");
     for (const QByteArray& path : paths) {
         const bool allowed = robots.allowed(path);
         if (allowed != robots.allowed(escapeUnreserved(path)))
             fail("a path decides otherwise once its unreserved characters are escaped: " +
                  path.toStdString());
         if (!anyRule) check(allowed, "a file without rules disallows a path");
+        check(allowed == lf.allowed(path), "a path decides otherwise with LF line endings");
         check(!audit::RobotsTxt::disallowAll().allowed(path) || path == "/robots.txt",
               "the disallow-all rules allow a path");
     }

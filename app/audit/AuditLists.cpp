@@ -32,6 +32,10 @@ std::span<const ListColumn> findingListColumns() {
 }
 
 QStringList pageListRow(const AuditPage& p) {
+    // A page left alone for its robots.txt: the site's rule, unless the file
+    // could not be read (the error says so).
+    const QString error =
+        p.disallowed && p.error.isEmpty() ? QStringLiteral("Disallowed by robots.txt") : p.error;
     return {p.url,
             p.status ? QString::number(p.status) : QString(),
             p.finalUrl == p.url ? QString() : p.finalUrl,
@@ -49,7 +53,7 @@ QStringList pageListRow(const AuditPage& p) {
             p.html ? QString::number(p.h1Count) : QString(),
             p.h1Text,
             p.lang,
-            p.disallowed ? QStringLiteral("Disallowed by robots.txt") : p.error,
+            error,
             p.metasText()};
 }
 

@@ -211,6 +211,28 @@ bool insertFindings(Db& db, qint64 run, const QList<AuditFinding>& findings,
     return true;
 }
 
+// Removes the runs of rootUrl older than its last keep complete runs, with
+// their pages and findings. Cancelled runs among the kept ones stay.
+bool removeOldRuns(Db& db, const QString& rootUrl, int keep) {
+    if (keep <= 0) return true;
+    Stmt oldest(db,
+                "SELECT RunID FROM AuditRuns WHERE RootURL = ? AND Cancelled = 0 "
+                "ORDER BY RunID DESC LIMIT 1 OFFSET ?");
+    oldest.bind(rootUrl).bind(qint64(keep - 1));
+    if (!oldest.next()) return db.ok();
+    const qint64 kept = oldest.integer(0);
+    oldest.reset();
+    for (const char* sql : {"DELETE FROM AuditFindings WHERE RunID IN "
+                            "(SELECT RunID FROM AuditRuns WHERE RootURL = ? AND RunID < ?)",
+                            "DELETE FROM AuditPages WHERE RunID IN "
+                            "(SELECT RunID FROM AuditRuns WHERE RootURL = ? AND RunID < ?)",
+                            "DELETE FROM AuditRuns WHERE RootURL = ? AND RunID < ?"}) {
+        Stmt del(db, sql);
+        if (!del.bind(rootUrl).bind(kept).run()) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 QString storeAuditRun(const QString& dbPath, AuditResult& result, const QDateTime& started,
@@ -240,7 +262,8 @@ QString storeAuditRun(const QString& dbPath, AuditResult& result, const QDateTim
     }
     if (db.ok() && run > 0 && insertPages(db, run, result.pages) &&
         insertFindings(db, run, result.findings, c.states) &&
-        insertFindings(db, run, c.fixed, {}) && db.exec("COMMIT")) {
+        insertFindings(db, run, c.fixed, {}) &&
+        removeOldRuns(db, result.rootUrl, result.options.keepRuns) && db.exec("COMMIT")) {
         for (qsizetype i = 0; i < result.findings.size(); ++i)
             result.findings[i].state = c.states[i];
         result.findings += c.fixed;

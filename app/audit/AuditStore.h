@@ -14,7 +14,9 @@ namespace fd::audit {
 // Stores result as a new run. Before that, marks each finding "new" or
 // "still there" against the latest earlier complete (not cancelled) run of
 // result.rootUrl, and appends that run's findings which are gone from pages
-// audited again, marked fixed. Sets result.runId; returns an empty string,
+// audited again, marked fixed. With result.options.keepRuns above 0, runs of
+// the root URL older than its last keepRuns complete runs are removed in the
+// same transaction. Sets result.runId; returns an empty string,
 // or what went wrong (then nothing of the run is stored and the findings
 // keep their marks).
 QString storeAuditRun(const QString& dbPath, AuditResult& result, const QDateTime& started,

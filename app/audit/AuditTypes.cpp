@@ -32,7 +32,9 @@ constexpr KindNames kKinds[] = {
     {FindingKind::H1Missing, "h1-missing", "Missing <h1>"},
     {FindingKind::H1Several, "h1-several", "Several <h1>"},
     {FindingKind::Disallowed, "disallowed", "Disallowed by robots.txt"},
+    {FindingKind::RobotsUnreadable, "robots-unreadable", "robots.txt could not be read"},
     {FindingKind::NotHtml, "not-html", "Not HTML"},
+    {FindingKind::NotRead, "not-read", "Page not read"},
     {FindingKind::Slow, "slow", "Slower than 1 s"},
 };
 
@@ -54,6 +56,7 @@ AuditOptions AuditOptions::bounded() const {
     o.connectTimeoutMs = qBound(100, o.connectTimeoutMs, 15000);
     o.totalTimeoutMs = qBound(100, o.totalTimeoutMs, 30000);
     o.slowMs = qMax(0, o.slowMs);
+    o.keepRuns = qBound(0, o.keepRuns, 100000);
     if (o.userAgent.trimmed().isEmpty()) o.userAgent = defaultUserAgent();
     return o;
 }

@@ -30,6 +30,9 @@ struct AuditOptions {
     QString userAgent;
     // The token robots.txt groups are matched against.
     QString robotsAgent = QStringLiteral("Farrowdale");
+    // Complete runs kept per root URL when a run is stored; older runs go in
+    // the same transaction. 0 keeps every run.
+    int keepRuns = 20;
 
     // The options with every number brought into its allowed range.
     AuditOptions bounded() const;
@@ -52,11 +55,15 @@ struct MetaTag {
 };
 
 struct AuditPage {
-    QString url;              // the address asked for
-    QString finalUrl;         // where the redirects, if any, ended
-    int status = 0;           // the final answer's HTTP status; 0 when none came
-    QString error;            // why no (complete) answer came; empty when one did
-    bool disallowed = false;  // robots.txt forbids the page (or its redirect target)
+    QString url;       // the address asked for
+    QString finalUrl;  // where the redirects, if any, ended
+    int status = 0;    // the final answer's HTTP status; 0 when none came
+    QString error;     // why no (complete) answer came, or why it was not read; empty when one was
+    // The page (or its redirect target) was not requested for its robots.txt:
+    // the file forbids it, or (with error saying why) it could not be read.
+    bool disallowed = false;
+    // The answer was HTML but too deeply nested to read (error says so).
+    bool notRead = false;
     QList<RedirectHop> redirects;
     bool redirectLoop = false;
     QString contentType;
@@ -102,7 +109,9 @@ enum class FindingKind {
     H1Missing,
     H1Several,
     Disallowed,
+    RobotsUnreadable,
     NotHtml,
+    NotRead,
     Slow,
 };
 

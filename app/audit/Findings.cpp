@@ -92,7 +92,8 @@ QList<AuditFinding> pageFindings(const AuditPage& p, const AuditOptions& o) {
         f.append(AuditFinding{p.url, kind, detail, FindingState::New});
     };
     if (p.status >= 400) add(FindingKind::HttpError, statusText(p.status));
-    if (!p.error.isEmpty() && !p.redirectLoop && p.redirects.size() <= o.maxRedirects)
+    if (!p.error.isEmpty() && !p.disallowed && !p.notRead && !p.redirectLoop &&
+        p.redirects.size() <= o.maxRedirects)
         add(FindingKind::NetworkError, p.error);
     if (p.redirects.size() > 1 && !p.redirectLoop)
         add(FindingKind::RedirectChain,
@@ -127,12 +128,21 @@ QList<AuditFinding> pageFindings(const AuditPage& p, const AuditOptions& o) {
         else if (p.h1Count > 1)
             add(FindingKind::H1Several, QStringLiteral("%1 <h1> elements").arg(p.h1Count));
     }
-    if (p.disallowed) {
+    if (p.disallowed && p.error.isEmpty()) {
         const bool target = !p.redirects.isEmpty();
         add(FindingKind::Disallowed,
             target ? QStringLiteral("Redirects to %1, which robots.txt disallows").arg(p.finalUrl)
                    : QStringLiteral("robots.txt disallows this page"));
+    } else if (p.disallowed) {
+        // Not the site's rule: the file that says it could not be read, so
+        // the page was left alone, as if it were disallowed.
+        const bool target = !p.redirects.isEmpty();
+        add(FindingKind::RobotsUnreadable,
+            (target ? QStringLiteral("Redirects to %1; not requested: ").arg(p.finalUrl)
+                    : QStringLiteral("Not requested: ")) +
+                p.error);
     }
+    if (p.notRead) add(FindingKind::NotRead, p.error);
     if (answeredOk(p) && !p.html)
         add(FindingKind::NotHtml,
             p.contentType.isEmpty() ? QStringLiteral("No content type") : p.contentType);

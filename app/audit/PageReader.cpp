@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "AuditUrl.h"
+#include "HtmlNesting.h"
+#include "core/HtmlText.h"
 #include "platform/HtmlEncoding.h"
 
 namespace fd::audit {
@@ -59,7 +61,7 @@ QString textOf(const GumboNode* node) {
                 stack.push_back(static_cast<const GumboNode*>(c.data[i]));
         }
     }
-    return text.simplified();
+    return collapseAsciiWhitespace(text);
 }
 
 QString cut(const QString& s) {
@@ -84,6 +86,7 @@ public:
         }
         if (canonicalSeen_) out_.canonical = cut(base_.resolved(QUrl(canonicalHref_)).toString());
         for (const QString& href : hrefs_) link(href);
+        for (PendingLink& p : pending_) record(p);
     }
 
 private:
@@ -96,7 +99,7 @@ private:
                 // The first <base href> sets the address links resolve against.
                 if (!baseSet_ && hasAttr(el, "href")) {
                     baseSet_ = true;
-                    base_ = base_.resolved(QUrl(attr(el, "href").trimmed()));
+                    base_ = base_.resolved(QUrl(urlFromAttribute(attr(el, "href"))));
                 }
                 break;
             case GUMBO_TAG_TITLE:
@@ -112,7 +115,7 @@ private:
                 if (!canonicalSeen_ && hasAttr(el, "href") &&
                     attr(el, "rel").simplified().toLower().split(u' ').contains(u"canonical")) {
                     canonicalSeen_ = true;
-                    canonicalHref_ = attr(el, "href").trimmed();
+                    canonicalHref_ = urlFromAttribute(attr(el, "href"));
                 }
                 break;
             case GUMBO_TAG_H1:
@@ -127,6 +130,90 @@ private:
             default:
                 break;
         }
+        if (options_.linkRecords) linkRecord(n, el);
+    }
+
+    // A link to keep as a record, resolved once the whole document is read.
+    struct PendingLink {
+        QString href;
+        LinkKind kind;
+        const char* element;
+        QString rel;
+        QString anchor;
+    };
+
+    void linkRecord(const GumboNode* n, const GumboElement& el) {
+        switch (el.tag) {
+            case GUMBO_TAG_A:
+            case GUMBO_TAG_AREA:
+                if (hasAttr(el, "href"))
+                    pend(attr(el, "href"), LinkKind::Page, el.tag == GUMBO_TAG_A ? "a" : "area",
+                         attr(el, "rel"),
+                         el.tag == GUMBO_TAG_A ? textOf(n)
+                                               : collapseAsciiWhitespace(attr(el, "alt")));
+                break;
+            case GUMBO_TAG_IMG: {
+                const QString alt = collapseAsciiWhitespace(attr(el, "alt"));
+                if (hasAttr(el, "src")) pend(attr(el, "src"), LinkKind::Image, "img", {}, alt);
+                // The first candidate of a srcset: its address ends at the
+                // first blank, without the commas that end it there (a comma
+                // inside an address belongs to it).
+                const QString srcset = attr(el, "srcset").trimmed();
+                if (!srcset.isEmpty()) {
+                    qsizetype end = 0;
+                    while (end < srcset.size() && !srcset[end].isSpace()) ++end;
+                    QString first = srcset.left(end);
+                    while (first.endsWith(u',')) first.chop(1);
+                    if (!first.isEmpty()) pend(first, LinkKind::Image, "img", {}, alt);
+                }
+                break;
+            }
+            case GUMBO_TAG_LINK: {
+                if (!hasAttr(el, "href")) break;
+                const QString rel = relTokens(attr(el, "rel"));
+                const QStringList tokens = rel.split(u' ', Qt::SkipEmptyParts);
+                const bool page = tokens.contains(u"canonical") || tokens.contains(u"alternate");
+                const bool icon = tokens.contains(u"icon") || tokens.contains(u"apple-touch-icon");
+                if (page || icon || tokens.contains(u"stylesheet"))
+                    pend(attr(el, "href"),
+                         page   ? LinkKind::Page
+                         : icon ? LinkKind::Image
+                                : LinkKind::Resource,
+                         "link", rel, {});
+                break;
+            }
+            case GUMBO_TAG_SCRIPT:
+                if (hasAttr(el, "src")) pend(attr(el, "src"), LinkKind::Resource, "script", {}, {});
+                break;
+            case GUMBO_TAG_IFRAME:
+                if (hasAttr(el, "src")) pend(attr(el, "src"), LinkKind::Resource, "iframe", {}, {});
+                break;
+            default:
+                break;
+        }
+    }
+
+    static QString relTokens(const QString& rel) { return collapseAsciiWhitespace(rel).toLower(); }
+
+    void pend(const QString& href, LinkKind kind, const char* element, const QString& rel,
+              const QString& anchor) {
+        if (static_cast<int>(pending_.size()) >= kMaxLinkRecords) {
+            ++out_.linkRecordsDropped;
+            return;
+        }
+        pending_.push_back({href, kind, element, relTokens(rel), anchor.left(kMaxAnchorText)});
+    }
+
+    void record(PendingLink& p) {
+        const QString h = urlFromAttribute(p.href);
+        if (h.isEmpty() || h.startsWith(u'#')) return;
+        const QUrl u = base_.resolved(QUrl(h));
+        const QString scheme = u.scheme();
+        if (scheme != u"http" && scheme != u"https") return;
+        const QString target = auditUrl(u);
+        if (target.isEmpty()) return;
+        out_.linkRecords.push_back({target, p.kind, QString::fromLatin1(p.element),
+                                    std::move(p.rel), std::move(p.anchor)});
     }
 
     void meta(const GumboElement& el) {
@@ -164,12 +251,12 @@ private:
     }
 
     void link(const QString& href) {
-        const QString h = href.trimmed();
+        const QString h = urlFromAttribute(href);
         if (h.isEmpty() || h.startsWith(u'#')) return;
         const QUrl u = base_.resolved(QUrl(h));
         const QString scheme = u.scheme();
         if (scheme != u"http" && scheme != u"https") return;
-        if (!options_.linkHost.isEmpty() && u.host() != options_.linkHost) return;
+        if (!options_.linkOrigin.isEmpty() && originOf(u) != options_.linkOrigin) return;
         const QString s = auditUrl(u);
         if (!s.isEmpty()) out_.links << s;
     }
@@ -181,6 +268,7 @@ private:
     bool canonicalSeen_ = false;
     QString canonicalHref_;
     QStringList hrefs_;
+    std::vector<PendingLink> pending_;
 };
 
 }  // namespace
@@ -197,6 +285,8 @@ QString charsetOf(const QString& contentType) {
 PageContent readPage(const QByteArray& body, const QString& contentType, const QString& pageUrl,
                      const PageReadOptions& options) {
     PageContent out;
+    out.notRead = nestingTooDeep(body);
+    if (!out.notRead.isEmpty()) return out;
     // Decoded as the browser decodes it; the parser reads UTF-8.
     const HtmlCharset charset = htmlCharset(body, contentType);
     out.charset = charset.encoding;
@@ -207,6 +297,11 @@ PageContent readPage(const QByteArray& body, const QString& contentType, const Q
 }
 
 void applyContent(AuditPage& page, const PageContent& c) {
+    if (!c.notRead.isEmpty()) {
+        page.notRead = true;
+        page.error = c.notRead;
+        return;
+    }
     page.html = true;
     page.hasTitle = c.hasTitle;
     page.title = c.title;

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 #include "AuditTypes.h"
 
@@ -17,11 +18,36 @@ struct PageReadOptions {
     // Collect the links (<a href>, <area href>) as absolute http(s)
     // addresses without their fragment.
     bool links = false;
-    // Only links to this host (lower case); empty keeps every host.
-    QString linkHost;
+    // Only links to this origin ("scheme://host:port", as originOf gives
+    // it): a page of the site has the root's scheme, host and port. Empty
+    // keeps every origin.
+    QString linkOrigin;
+    // Record every link of the page (see PageLink), whatever its origin.
+    bool linkRecords = false;
 };
 
+// What a link points at: another page, an image, or a resource the page
+// loads (a stylesheet, a script, an icon, a frame's document).
+enum class LinkKind { Page, Image, Resource };
+
+// One link of a page, as the page holds it.
+struct PageLink {
+    QString target;  // absolute http(s), resolved against the document's base, no fragment
+    LinkKind kind = LinkKind::Page;
+    QString element;  // "a", "area", "img", "link", "script", "iframe"
+    QString rel;      // the rel tokens in lower case, blank-separated ("nofollow ugc", ...)
+    QString anchor;   // the link's text (an image's alt text), white space collapsed
+};
+
+// At most this many link records a page; the rest are only counted.
+constexpr int kMaxLinkRecords = 5000;
+// A link's text is kept to this many characters.
+constexpr int kMaxAnchorText = 100;
+
 struct PageContent {
+    // Why the body was not read (its elements nest too deeply); empty when
+    // it was.
+    QString notRead;
     QString charset;  // the encoding the body was read in
     bool hasTitle = false;
     QString title;
@@ -33,6 +59,10 @@ struct PageContent {
     QString lang;
     QList<MetaTag> metas;
     QStringList links;
+    // With PageReadOptions::linkRecords: every link in document order, and
+    // how many there were beyond kMaxLinkRecords.
+    std::vector<PageLink> linkRecords;
+    int linkRecordsDropped = 0;
 };
 
 // Whether a Content-Type names an HTML document.

@@ -21,28 +21,31 @@ int hexValue(char c) {
 
 // Brings a path or a rule into one form, so "%7E", "~" and a raw non-ASCII
 // byte compare as they should: escapes of unreserved characters decoded,
-// other escapes upper-cased, bytes outside printable ASCII escaped.
-QByteArray normalise(const QByteArray& in) {
+// other escapes upper-cased, bytes outside printable ASCII escaped. A "*"
+// or "$" of a path is escaped too, so it meets a rule's "%2A" or "%24" and
+// never a rule's wildcard; in a rule "*" stays the wildcard ("$" at its end
+// has been taken off before).
+QByteArray normalise(const QByteArray& in, bool rule) {
     static const char kHex[] = "0123456789ABCDEF";
     QByteArray out;
     out.reserve(in.size());
+    const auto escape = [&out](unsigned char c) {
+        out += '%';
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+    };
     for (qsizetype i = 0; i < in.size(); ++i) {
         const auto c = static_cast<unsigned char>(in[i]);
         if (c == '%' && i + 2 < in.size() && hexValue(in[i + 1]) >= 0 && hexValue(in[i + 2]) >= 0) {
             const auto v =
                 static_cast<unsigned char>(hexValue(in[i + 1]) * 16 + hexValue(in[i + 2]));
-            if (isUnreserved(v)) {
+            if (isUnreserved(v))
                 out += static_cast<char>(v);
-            } else {
-                out += '%';
-                out += kHex[v >> 4];
-                out += kHex[v & 15];
-            }
+            else
+                escape(v);
             i += 2;
-        } else if (c <= 0x20 || c >= 0x7f) {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
+        } else if (c <= 0x20 || c >= 0x7f || c == '$' || (c == '*' && !rule)) {
+            escape(c);
         } else {
             out += static_cast<char>(c);
         }
@@ -88,23 +91,27 @@ QByteArray agentToken(const QByteArray& value) {
     return value.left(n).toLower();
 }
 
-// The file's lines without their comments and surrounding blanks, split at
-// LF, CR LF or a CR alone; a leading byte-order mark dropped.
-QList<QByteArray> robotsLines(const QByteArray& fileIn) {
+// Calls record(key, value) for every "key: value" line of the file's first
+// 500 KiB: lines end in CR, LF or CR LF, a "#" starts a comment, the key is
+// lower-cased and both are trimmed. Lines without a key are skipped.
+template <typename Record>
+void forEachRecord(const QByteArray& fileIn, Record record) {
     QByteArray file = fileIn.left(RobotsTxt::kMaxFileBytes);
     if (file.startsWith("\xEF\xBB\xBF")) file.remove(0, 3);
-    QList<QByteArray> lines;
-    qsizetype start = 0;
     const qsizetype n = file.size();
-    for (qsizetype i = 0; i <= n; ++i) {
-        if (i < n && file[i] != '\n' && file[i] != '\r') continue;
-        QByteArray line = file.mid(start, i - start);
+    for (qsizetype start = 0; start < n;) {
+        qsizetype end = start;
+        while (end < n && file[end] != '\r' && file[end] != '\n') ++end;
+        QByteArray line = file.mid(start, end - start);
+        start = end + 1;
+        if (end + 1 < n && file[end] == '\r' && file[end + 1] == '\n') ++start;
         if (const qsizetype hash = line.indexOf('#'); hash >= 0) line.truncate(hash);
-        lines.append(line.trimmed());
-        if (i + 1 < n && file[i] == '\r' && file[i + 1] == '\n') ++i;
-        start = i + 1;
+        const qsizetype colon = line.indexOf(':');
+        if (colon < 0) continue;
+        const QByteArray key = line.left(colon).trimmed().toLower();
+        if (key.isEmpty()) continue;
+        record(key, line.mid(colon + 1).trimmed());
     }
-    return lines;
 }
 
 }  // namespace
@@ -129,11 +136,7 @@ RobotsTxt RobotsTxt::parse(const QByteArray& file, const QString& agent) {
     };
     std::vector<Group> groups;
     bool inAgents = false;  // the last record was a user-agent line
-    for (const QByteArray& line : robotsLines(file)) {
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0) continue;
-        const QByteArray key = line.left(colon).trimmed().toLower();
-        const QByteArray value = line.mid(colon + 1).trimmed();
+    forEachRecord(file, [&](const QByteArray& key, const QByteArray& value) {
         if (key == "user-agent") {
             if (!inAgents) groups.emplace_back();
             inAgents = true;
@@ -145,7 +148,7 @@ RobotsTxt RobotsTxt::parse(const QByteArray& file, const QString& agent) {
             inAgents = false;
             // Rules before the first user-agent line belong to no group;
             // an empty rule matches nothing.
-            if (groups.empty() || value.isEmpty()) continue;
+            if (groups.empty() || value.isEmpty()) return;
             Rule rule;
             rule.allow = key == "allow";
             rule.length = value.size();
@@ -154,11 +157,11 @@ RobotsTxt RobotsTxt::parse(const QByteArray& file, const QString& agent) {
                 rule.anchored = true;
                 pattern.chop(1);
             }
-            rule.pattern = normalise(pattern);
+            rule.pattern = normalise(pattern, true);
             groups.back().rules.push_back(std::move(rule));
         }
         // Other records (sitemap, crawl-delay, ...) neither start nor end a group.
-    }
+    });
 
     RobotsTxt r;
     bool mine = false;
@@ -170,16 +173,24 @@ RobotsTxt RobotsTxt::parse(const QByteArray& file, const QString& agent) {
     return r;
 }
 
-RobotsTxt RobotsTxt::fromAnswer(int status, bool unreachable, const QByteArray& body,
-                                const QString& agentToken) {
-    if (unreachable || status >= 500) return disallowAll();
-    if (status >= 200 && status < 300) return parse(body, agentToken);
-    return allowAll();
+QStringList RobotsTxt::sitemaps(const QByteArray& file) {
+    QStringList out;
+    QSet<QString> seen;
+    forEachRecord(file, [&](const QByteArray& key, const QByteArray& value) {
+        if (key != "sitemap" || value.isEmpty()) return;
+        const QString url = QString::fromUtf8(value);
+        if (!seen.contains(url)) {
+            seen.insert(url);
+            out << url;
+        }
+    });
+    return out;
 }
 
 bool RobotsTxt::allowed(const QByteArray& pathAndQuery) const {
     // The file itself is always allowed, however its name is escaped.
-    const QByteArray path = normalise(pathAndQuery.isEmpty() ? QByteArray("/") : pathAndQuery);
+    const QByteArray path =
+        normalise(pathAndQuery.isEmpty() ? QByteArray("/") : pathAndQuery, false);
     if (path == "/robots.txt") return true;
     if (disallowAll_) return false;
     const Rule* best = nullptr;
@@ -193,25 +204,6 @@ bool RobotsTxt::allowed(const QByteArray& pathAndQuery) const {
 
 bool RobotsTxt::allowedUrl(const QString& url) const {
     return allowed(robotsPathOf(url));
-}
-
-QStringList robotsSitemaps(const QByteArray& file, const QString& robotsUrl) {
-    const QUrl base(robotsUrl);
-    QStringList out;
-    QSet<QString> seen;
-    for (const QByteArray& line : robotsLines(file)) {
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0 || line.left(colon).trimmed().toLower() != "sitemap") continue;
-        const QByteArray value = line.mid(colon + 1).trimmed();
-        if (value.isEmpty()) continue;
-        const QUrl named(QString::fromUtf8(value));
-        const QString url = (named.isRelative() ? base.resolved(named) : named).toString();
-        if (!url.isEmpty() && !seen.contains(url)) {
-            seen.insert(url);
-            out << url;
-        }
-    }
-    return out;
 }
 
 QByteArray robotsPathOf(const QString& url) {

@@ -4,7 +4,7 @@
 // (case-insensitively; every such group merged) applies, else the "*"
 // groups. The longest matching rule decides, an allow winning a tie; "*" in a
 // rule matches any run of characters and a final "$" anchors it at the end.
-// The file itself is always allowed.
+// The file itself is always allowed. Lines end in CR, LF or CR LF.
 
 #include <QByteArray>
 #include <QString>
@@ -20,14 +20,10 @@ public:
     // Everything disallowed (the server answered 5xx or could not be reached).
     static RobotsTxt disallowAll();
     // The rules of file for the agent token; only its first 500 KiB are read.
-    // Lines end at LF, CR LF or a CR alone.
     static RobotsTxt parse(const QByteArray& file, const QString& agentToken);
-    // The rules that follow from asking for robots.txt: the file's own when
-    // it came (2xx), everything disallowed when the server failed (5xx) or
-    // could not be reached (unreachable), nothing disallowed otherwise (4xx,
-    // a redirect that went nowhere).
-    static RobotsTxt fromAnswer(int status, bool unreachable, const QByteArray& body,
-                                const QString& agentToken);
+    // The values of the file's "Sitemap:" lines (the key in any case), in
+    // the order written, each once; read from the same first 500 KiB.
+    static QStringList sitemaps(const QByteArray& file);
 
     // Whether the path-and-query of an address ("/a/b?x=1"; "" counts as "/")
     // may be fetched. The address is taken as it would be sent: percent
@@ -48,11 +44,6 @@ private:
     std::vector<Rule> rules_;
     bool disallowAll_ = false;
 };
-
-// The addresses of the file's Sitemap lines (the field's name in any case),
-// in file order, each once; a relative one is resolved against the file's
-// own address. Only the file's first 500 KiB are read.
-QStringList robotsSitemaps(const QByteArray& file, const QString& robotsUrl);
 
 // The path and query of an absolute address as robots rules are matched
 // against it ("/" when the path is empty).

@@ -49,6 +49,7 @@ struct Request {
 struct Origin {
     enum class Robots { Unknown, Fetching, Ready } robots = Robots::Unknown;
     RobotsTxt rules;
+    QString robotsError;  // why robots.txt could not be read; empty when it was
     std::deque<Request> waiting;
     int active = 0;
     qint64 nextStartMs = 0;
@@ -77,10 +78,10 @@ size_t writeBody(char* ptr, size_t size, size_t n, void* userdata) {
 
 // Reads HTML bodies on worker threads; results are collected by the crawler.
 // The threads share their state with this object, so stopping does not wait
-// for a reader still inside a page: a pathological page (tens of thousands
-// of unclosed elements) can keep the parser busy for minutes, and a cancelled
-// or finished run must not wait for it. Such a reader ends on its own and
-// drops what it read.
+// for a reader still inside a page: a page can keep the parser busy for a
+// long while (one nesting too deeply is refused before it starts, see
+// HtmlNesting.h), and a cancelled or finished run must not wait for it. Such a reader ends on its
+// own and drops what it read.
 class Readers {
 public:
     struct Job {
@@ -188,7 +189,10 @@ public:
     }
 
     QList<AuditPage> run(const QStringList& urls) {
-        if (!urls.isEmpty()) linkHost_ = QUrl(urls.front().trimmed()).host();
+        if (!urls.isEmpty()) {
+            const QString root = auditUrl(urls.front());
+            if (!root.isEmpty()) linkOrigin_ = originOf(QUrl(root));
+        }
         for (const QString& u : urls) addPage(u, true);
         while (!cancel_.load()) {
             takeReadPages();
@@ -297,6 +301,7 @@ private:
                     o.waiting.pop_front();
                     AuditPage& p = pages_[r.page];
                     p.disallowed = true;
+                    p.error = o.robotsError;
                     p.finalUrl = r.url;
                     finishPage(r.page);
                     continue;
@@ -406,7 +411,7 @@ private:
         if (status >= 200 && status < 300 && isHtmlContentType(p.contentType)) {
             PageReadOptions read;
             read.links = o_.followLinks && static_cast<int>(pages_.size()) < o_.pageLimit;
-            read.linkHost = linkHost_;
+            read.linkOrigin = linkOrigin_;
             readers_->push(
                 Readers::Job{t->request.page, std::move(t->body), p.contentType, p.finalUrl, read});
             return;
@@ -446,7 +451,15 @@ private:
             return;
         }
         Origin& o = origins_[r.origin];
-        o.rules = RobotsTxt::fromAnswer(status, !error.isEmpty(), body, o_.robotsAgent);
+        if (!error.isEmpty() || status >= 500) {
+            o.rules = RobotsTxt::disallowAll();  // unreachable: assume everything forbidden
+            o.robotsError =
+                QStringLiteral("%1 could not be read (%2)")
+                    .arg(r.url, error.isEmpty() ? QStringLiteral("HTTP %1").arg(status) : error);
+        } else if (status >= 200 && status < 300)
+            o.rules = RobotsTxt::parse(body, o_.robotsAgent);
+        else
+            o.rules = RobotsTxt::allowAll();  // unavailable (4xx, too many redirects)
         o.robots = Origin::Robots::Ready;
     }
 
@@ -477,7 +490,7 @@ private:
     std::unique_ptr<Readers> readers_;
     QElapsedTimer clock_;
     qint64 lastProgressMs_ = -kProgressEveryMs;
-    QString linkHost_;
+    QString linkOrigin_;  // followed links stay on it; empty when the root URL is no address
 
     std::vector<AuditPage> pages_;
     std::vector<bool> done_;

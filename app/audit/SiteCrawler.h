@@ -25,8 +25,8 @@ struct CrawlCallbacks {
     std::function<void(const AuditProgress&)> progress;
 };
 
-// Audits urls (absolute addresses; the first is the root URL, whose host the
-// followed links must share) and, with options.followLinks, the pages they
+// Audits urls (absolute addresses; the first is the root URL, whose scheme,
+// host and port the followed links must share) and, with options.followLinks, the pages they
 // link to, while the run has fewer than options.pageLimit pages. Blocks until every page is
 // finished or cancel becomes true; returns the finished pages in the order
 // they were found.

@@ -102,8 +102,11 @@ frmSiteAudit::frmSiteAudit(SiteAuditServices services, QWidget* parent)
     // Options and Start.
     const AuditOptions defaults;
     auto* options = new QHBoxLayout;
-    chkFollowLinks_ = new QCheckBox(QStringLiteral("&Follow links on the same host"), this);
+    chkFollowLinks_ = new QCheckBox(QStringLiteral("&Follow links on the same site"), this);
     chkFollowLinks_->setObjectName(QStringLiteral("chkFollowLinks"));
+    chkFollowLinks_->setToolTip(
+        QStringLiteral("Also audit the pages the listed ones link to on the root URL's scheme, "
+                       "host and port"));
     options->addWidget(chkFollowLinks_);
     auto spin = [&](const char* name, const char* caption, int min, int max, int value) {
         auto* box = new QSpinBox(this);
@@ -122,6 +125,11 @@ frmSiteAudit::frmSiteAudit(SiteAuditServices services, QWidget* parent)
     spnConcurrency_ =
         spin("spnConcurrency", "&Requests per host:", 1, 16, defaults.perHostConcurrency);
     spnDelay_ = spin("spnDelay", "&Delay (ms):", 0, 60000, defaults.delayMs);
+    spnKeepRuns_ = spin("spnKeepRuns", "&Keep runs:", 0, 100000, defaults.keepRuns);
+    spnKeepRuns_->setSpecialValueText(QStringLiteral("All"));
+    spnKeepRuns_->setToolTip(
+        QStringLiteral("Complete runs of this root URL kept in the database; older ones are "
+                       "removed when a run is stored"));
     options->addStretch();
     cmdStart_ = new QPushButton(QStringLiteral("&Start"), this);
     cmdStart_->setObjectName(QStringLiteral("cmdStart"));
@@ -199,6 +207,7 @@ void frmSiteAudit::startAudit() {
     r.options.pageLimit = spnPageLimit_->value();
     r.options.perHostConcurrency = spnConcurrency_->value();
     r.options.delayMs = spnDelay_->value();
+    r.options.keepRuns = spnKeepRuns_->value();
     r.databasePath = services_.databasePath;
     lvwAuditPages_->clear();
     lvwAuditFindings_->clear();
@@ -219,7 +228,8 @@ void frmSiteAudit::setRunning(bool on) {
     cmdStart_->setEnabled(!on);
     cmdCancel_->setEnabled(on);
     for (QWidget* w : {static_cast<QWidget*>(chkFollowLinks_), static_cast<QWidget*>(spnPageLimit_),
-                       static_cast<QWidget*>(spnConcurrency_), static_cast<QWidget*>(spnDelay_)})
+                       static_cast<QWidget*>(spnConcurrency_), static_cast<QWidget*>(spnDelay_),
+                       static_cast<QWidget*>(spnKeepRuns_)})
         w->setEnabled(!on);
 }
 

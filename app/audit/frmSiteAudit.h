@@ -74,6 +74,7 @@ private:
     QSpinBox* spnPageLimit_ = nullptr;
     QSpinBox* spnConcurrency_ = nullptr;
     QSpinBox* spnDelay_ = nullptr;
+    QSpinBox* spnKeepRuns_ = nullptr;
     QPushButton* cmdStart_ = nullptr;
     QPushButton* cmdCancel_ = nullptr;
     QProgressBar* prgAudit_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "core/HtmlText.h"
 #include "platform/HtmlEncoding.h"
 
 namespace fd {
@@ -53,8 +54,7 @@ void walk(const GumboNode* node, DocumentSnapshot& snap, bool& titleSeen) {
         titleSeen = true;
         QString text;
         textOf(node, text);
-        // document.title: white space stripped and collapsed.
-        snap.title = text.simplified();
+        snap.title = collapseAsciiWhitespace(text);
     }
     // A template's content is a fragment of its own, and with scripting on
     // a noscript element holds text: neither is among the document's

@@ -92,7 +92,17 @@ private:
             audit::fetchUrl(robots_.url, rules, audit::RobotsTxt::kMaxFileBytes, &body, &cancel_);
         QStringList named;
         if (f.ok()) {
-            named = audit::robotsSitemaps(body, f.finalUrl);
+            // A relative address is read against the file's own.
+            const QUrl base(f.finalUrl);
+            QSet<QString> once;
+            for (const QString& value : audit::RobotsTxt::sitemaps(body)) {
+                const QUrl url(value);
+                const QString absolute = (url.isRelative() ? base.resolved(url) : url).toString();
+                if (!absolute.isEmpty() && !once.contains(absolute)) {
+                    once.insert(absolute);
+                    named << absolute;
+                }
+            }
             robots_.state = SourceFile::State::Read;
             robots_.addresses = named.size();
         } else if (f.error.isEmpty() && f.status >= 400 && f.status < 500) {

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "BenchSite.h"
 #include "audit/PageReader.h"
 #include "audit/SiteAudit.h"
 #include "core/ProgramFolder.h"
@@ -39,30 +40,8 @@ double cpuMs(int who) {
 }
 
 // The site server, started once for every benchmark.
-class Site {
-public:
-    Site() {
-        proc_.start(QStringLiteral("/usr/bin/python3"),
-                    {kScripts + QStringLiteral("/bench_site.py"), QString::number(kPages)});
-        while (port_ == 0 && proc_.waitForReadyRead(60000)) {
-            const QByteArray line = proc_.readLine().trimmed();
-            if (line.startsWith("PORT ")) port_ = line.mid(5).toInt();
-        }
-    }
-    ~Site() {
-        proc_.kill();
-        proc_.waitForFinished(5000);
-    }
-    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
-    bool ok() const { return port_ > 0; }
-
-private:
-    QProcess proc_;
-    int port_ = 0;
-};
-
-Site& site() {
-    static Site s;
+BenchSite& site() {
+    static BenchSite s(kPages);
     return s;
 }
 

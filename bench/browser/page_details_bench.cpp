@@ -17,6 +17,7 @@
 #include "browser/PageDetailsTab.h"
 #include "browser/WebEngineBrowser.h"
 #include "core/Globals.h"
+#include "support/Headless.h"
 #include "support/WindowStubs.h"
 
 using namespace fd;
@@ -106,6 +107,7 @@ BENCHMARK(BM_NavigateToFilledFields)
 }  // namespace
 
 int main(int argc, char** argv) {
+    prepareHeadlessRun();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

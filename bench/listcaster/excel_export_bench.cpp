@@ -20,6 +20,7 @@
 
 #include "BenchRows.h"
 #include "listcaster/clsLVExcelExport.h"
+#include "support/Headless.h"
 #include "support/MedianReporter.h"
 
 extern char** environ;
@@ -136,7 +137,7 @@ FD_WALL_BENCHMARK(BM_XlsxWriterPeer, 5);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    prepareHeadlessRun();
     QApplication app(argc, argv);
     QTemporaryDir dir;
     gDir = dir.path();

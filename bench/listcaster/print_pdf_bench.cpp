@@ -13,6 +13,7 @@
 
 #include "listcaster/QtPrinterDevice.h"
 #include "listcaster/clsPrint.h"
+#include "support/Headless.h"
 #include "support/MedianReporter.h"
 
 namespace {
@@ -54,7 +55,7 @@ FD_WALL_BENCHMARK(BM_PrintToPdf, 5);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    prepareHeadlessRun();
     QApplication app(argc, argv);
     QTemporaryDir dir;
     gDir = dir.path();

@@ -19,6 +19,7 @@
 
 #include "BenchRows.h"
 #include "listcaster/clsLVTextExport.h"
+#include "support/Headless.h"
 #include "support/MedianReporter.h"
 
 extern char** environ;
@@ -87,7 +88,7 @@ FD_WALL_BENCHMARK(BM_ColumnPeer, 9);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    prepareHeadlessRun();
     QApplication app(argc, argv);
     QTemporaryDir dir;
     gOutDir = dir.path();

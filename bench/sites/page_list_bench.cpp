@@ -16,6 +16,7 @@
 
 #include "sites/PageList.h"
 #include "sites/SiteDirectoryTree.h"
+#include "support/Headless.h"
 #include "support/MedianReporter.h"
 
 namespace {
@@ -88,7 +89,7 @@ void printLine(const char* what, double value, const char* unit, double target, 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    prepareHeadlessRun();
     QApplication app(argc, argv);
     QTemporaryDir dir;
     gListPath = dir.filePath(QStringLiteral("big.wsr"));

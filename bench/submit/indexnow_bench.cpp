@@ -21,6 +21,7 @@
 #include "platform/CurlHttpClient.h"
 #include "submit/EngineTabs.h"
 #include "submit/IndexNowKey.h"
+#include "support/Headless.h"
 #include "support/MedianReporter.h"
 #include "support/ProcessorTime.h"
 #include "support/WindowStubs.h"
@@ -144,7 +145,7 @@ FD_MANUAL_BENCHMARK(BM_PythonUrllibClient);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    prepareHeadlessRun();
     QApplication app(argc, argv);
     prepare();
     const auto medians = runKeepingMedians(&argc, argv);

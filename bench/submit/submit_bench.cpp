@@ -14,6 +14,7 @@
 #include "core/ProgramFolder.h"
 #include "submit/EngineListView.h"
 #include "submit/SubmissionRecord.h"
+#include "support/Headless.h"
 #include "support/MedianReporter.h"
 
 namespace {
@@ -98,7 +99,7 @@ BENCHMARK(BM_RecordSubmission)
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    prepareHeadlessRun();
     QApplication app(argc, argv);
     prepare();
     std::map<std::string, double> medians = runKeepingMedians(&argc, argv);

@@ -63,6 +63,29 @@ TEST(RobotsTxt, GroupsLongestMatchWildcardsAndEscapes) {
         {"Disallow: /\nUser-agent: *\nAllow: /\n", "/x", true},     // a rule before any group
         {"User-agent: other\nDisallow: /\n", "/x", true},           // no group for us, no "*"
         {"\xEF\xBB\xBFUser-agent: *\r\nDisallow: /cr\r\n", "/cr/x", false},  // BOM, CR LF
+        // Lines ending in CR alone, and all three endings in one file.
+        {"User-agent: *\rDisallow: /private/\r", "/private/secret.html", false},
+        {"User-agent: *\rDisallow: /private/\r", "/public.html", true},
+        {"User-agent: other\r\nDisallow: /\rUser-agent: *\nDisallow: /a\r\n\rAllow: /a/b\r", "/a/x",
+         false},
+        {"User-agent: other\r\nDisallow: /\rUser-agent: *\nDisallow: /a\r\n\rAllow: /a/b\r", "/a/b",
+         true},
+        // A comment ends at its line's CR.
+        {"User-agent: * # all\rDisallow: /c # note\r", "/c", false},
+        // A literal "*" or "$" in an address meets the rule's escape, never
+        // its wildcard or anchor.
+        {"User-agent: *\nDisallow: /path/file-with-a-%2A.html\n", "/path/file-with-a-*.html",
+         false},
+        {"User-agent: *\nDisallow: /path/file-with-a-%2A.html\n", "/path/file-with-a-x.html", true},
+        {"User-agent: *\nDisallow: /path/foo-%24\n", "/path/foo-$", false},
+        {"User-agent: *\nDisallow: /a$b\n", "/a$b", false},  // "$" inside a rule is itself
+        {"User-agent: *\nDisallow: /foo/bar/%E3%83%84\n", "/foo/bar/\xE3\x83\x84", false},
+        {"User-agent: *\nDisallow: /foo/bar/baz\n", "/foo/bar/%62%61%7A", false},
+        // A path beginning with "//" is its own path: /public/ does not cover it.
+        {"User-agent: *\nDisallow: /public/\n", "//public/x", true},
+        {"User-agent: *\nDisallow: //public/\n", "//public/x", false},
+        // A group for us without rules allows everything, whatever "*" says.
+        {"User-agent: *\nDisallow: /\n\nUser-agent: farrowdale\n", "/x", true},
         {"User-agent: *\nDisallow: /*$\n", "/", false},
         {"User-agent: *\nDisallow: /$\nAllow: /", "/", false},
         {"User-agent: *\nDisallow: /$\n", "/page", true},
@@ -77,28 +100,25 @@ TEST(RobotsTxt, GroupsLongestMatchWildcardsAndEscapes) {
     EXPECT_TRUE(RobotsTxt::allowAll().allowed("/x"));
     EXPECT_EQ(robotsPathOf(QStringLiteral("http://h/a%20b?q=1#frag")), QByteArray("/a%20b?q=1"));
     EXPECT_EQ(robotsPathOf(QStringLiteral("http://h")), QByteArray("/"));
+    EXPECT_EQ(robotsPathOf(QStringLiteral("http://h//public/x")), QByteArray("//public/x"));
 }
 
-// Lines end at LF, CR LF or a CR alone, for the rules and for the Sitemap
-// lines; those are read in any case, resolved, each once, outside groups.
-TEST(RobotsTxt, LineEndingsAndSitemapLines) {
+TEST(RobotsTxt, SitemapLinesInAnyCaseAndLineEnding) {
     const QByteArray file =
-        "User-agent: *\rDisallow: /cr/\r\nSITEMAP: /index.xml # comment\r"
-        "Disallow: /crlf/\r\nsitemap:http://other.example/s.xml\nSitemap: /index.xml\n"
-        "Sitemap:\nDisallow: /lf/";
-    const RobotsTxt r = RobotsTxt::parse(file, QStringLiteral("Farrowdale"));
-    for (const char* path : {"/cr/x", "/crlf/x", "/lf/x"}) EXPECT_FALSE(r.allowed(path)) << path;
-    EXPECT_TRUE(r.allowed("/other"));
-    EXPECT_EQ(robotsSitemaps(file, QStringLiteral("https://h:8443/robots.txt")),
-              QStringList({"https://h:8443/index.xml", "http://other.example/s.xml"}));
-    EXPECT_TRUE(robotsSitemaps("User-agent: *\nDisallow:\n", "http://h/robots.txt").isEmpty());
-
-    // The rules that follow from the answer to a request for the file.
-    EXPECT_TRUE(RobotsTxt::fromAnswer(404, false, {}, "Farrowdale").allowed("/x"));
-    EXPECT_TRUE(RobotsTxt::fromAnswer(302, false, {}, "Farrowdale").allowed("/x"));
-    EXPECT_FALSE(RobotsTxt::fromAnswer(503, false, {}, "Farrowdale").allowed("/x"));
-    EXPECT_FALSE(RobotsTxt::fromAnswer(0, true, {}, "Farrowdale").allowed("/x"));
-    EXPECT_FALSE(RobotsTxt::fromAnswer(200, false, file, "Farrowdale").allowed("/lf/"));
+        "Sitemap: http://h/a.xml\r"
+        "User-agent: *\rDisallow: /x\r\n"
+        "SITEMAP:http://h/b.xml.gz # compressed\n"
+        "sitemap : http://h/a.xml\r\n"  // the same address again: listed once
+        "Sitemap:\n"                    // no value
+        "Sitemaps: http://h/not-this.xml\n"
+        "sItEmAp: http://h/c.xml";  // the last line needs no line end
+    EXPECT_EQ(RobotsTxt::sitemaps(file),
+              QStringList({"http://h/a.xml", "http://h/b.xml.gz", "http://h/c.xml"}));
+    // A byte-order mark at the start is not part of the first key.
+    EXPECT_EQ(RobotsTxt::sitemaps("\xEF\xBB\xBFSitemap: http://h/s.xml\r"),
+              QStringList({"http://h/s.xml"}));
+    // The sitemap lines do not change the rules around them.
+    EXPECT_FALSE(RobotsTxt::parse(file, QStringLiteral("Farrowdale")).allowed("/x"));
 }
 
 TEST(RobotsTxt, LongFilesAndPathologicalPatternsStayBounded) {
@@ -189,12 +209,17 @@ TEST(PageReader, ReadsHeadMetasHeadingsAndLinks) {
         "<h1>First <b>bold</b>\n heading</h1><div><h1>Second</h1></div>"
         "<a href='a.html'>a</a><a href='/b.html#frag'>b</a><a href='#top'>t</a>"
         "<a href='HTTP://H/c.html'>c</a><a href='http://other/d.html'>d</a>"
+        // Another port or scheme of the host is another site.
+        "<a href='http://h:9/x.html'>p</a><a href='https://h/y.html'>s</a>"
+        "<a href='http://h:80/z.html'>z</a>"
+        // TAB, CR and LF inside an address are dropped, as a browser drops them.
+        "<a href='x&#9;y.html'>t</a><a href='\n  sp&#13;ace.html&#10; '>n</a>"
         "<a href='mailto:x@y'>m</a><a href='javascript:void(0)'>j</a>"
         "<map><area href='e.html'></map><a>no href</a>"
         "</body></html>";
     PageReadOptions o;
     o.links = true;
-    o.linkHost = QStringLiteral("h");
+    o.linkOrigin = QStringLiteral("http://h:80");
     const PageContent p =
         readPage(body, QStringLiteral("text/html"), QStringLiteral("http://h/x/"), o);
     EXPECT_EQ(p.lang, "de-AT");
@@ -215,7 +240,8 @@ TEST(PageReader, ReadsHeadMetasHeadingsAndLinks) {
     EXPECT_EQ(p.metas[8].attribute, "http-equiv");
     EXPECT_EQ(p.metas[9].attribute, "charset");
     EXPECT_EQ(p.links, QStringList({"http://h/docs/a.html", "http://h/b.html", "http://h/c.html",
-                                    "http://h/docs/e.html"}));
+                                    "http://h/z.html", "http://h/docs/xy.html",
+                                    "http://h/docs/space.html", "http://h/docs/e.html"}));
 
     // Without links asked for, none are gathered; an empty page reads as
     // having no title and no heading.
@@ -235,10 +261,51 @@ TEST(PageReader, HostilePagesStayBounded) {
     EXPECT_EQ(p.metas.size(), kMaxMetas);
     EXPECT_EQ(p.description.size(), kMaxValue);
 
-    // Deep nesting does not exhaust the stack.
-    const QByteArray deep = QByteArray("<div>").repeated(10000) + "<h1>deep</h1>";
+    // Deep nesting that the reader takes does not exhaust the stack.
+    const QByteArray deep = QByteArray("<div>").repeated(4000) + "<h1>deep</h1>";
     EXPECT_EQ(readPage(deep, QStringLiteral("text/html"), QStringLiteral("http://h/")).h1Text,
               "deep");
+}
+
+TEST(PageReader, TooDeeplyNestedPagesAreNotReadAndSaySo) {
+    // Tens of thousands of unclosed elements: refused before the parser
+    // starts, with the reason, and the page's record says it was not read.
+    const QByteArray divs = QByteArray("<div>").repeated(80000);
+    const PageContent p = readPage("<title>t</title>" + divs, QStringLiteral("text/html"),
+                                   QStringLiteral("http://h/"));
+    EXPECT_EQ(p.notRead, "Elements nested more than 5,000 deep; the page was not read");
+    EXPECT_FALSE(p.hasTitle);
+    AuditPage page;
+    page.url = page.finalUrl = "http://h/deep.html";
+    page.status = 200;
+    page.contentType = "text/html";
+    applyContent(page, p);
+    const QList<AuditFinding> f = pageFindings(page, AuditOptions{});
+    ASSERT_EQ(f.size(), 1);
+    EXPECT_EQ(f[0].kind, FindingKind::NotRead);
+    EXPECT_EQ(f[0].detail, p.notRead);
+
+    // The same depth in UTF-16 is measured too.
+    QByteArray wide("\xFF\xFE", 2);
+    for (char c : divs) wide += QByteArray(1, c) + QByteArray(1, '\0');
+    EXPECT_FALSE(readPage(wide, QStringLiteral("text/html"), {}).notRead.isEmpty());
+    // Shallow but enormous: the depth at every tag adds up.
+    const QByteArray wideDeep =
+        QByteArray("<div>").repeated(4000) + QByteArray("<span>x</span>").repeated(30000);
+    EXPECT_FALSE(readPage(wideDeep, QStringLiteral("text/html"), {}).notRead.isEmpty());
+
+    // What does not nest is not counted: void elements, elements the parser
+    // closes itself, raw text, comments, closed SVG shapes; "<div/>" does
+    // nest in HTML.
+    const QByteArray flat = QByteArray("<p>a<br><li>b<img src=x><td>c<a href=y>d").repeated(20000) +
+                            "<script>" + divs + "</SCRIPT><!--" + divs + "-->" + "<svg>" +
+                            QByteArray("<path d='<div>'/>").repeated(20000) + "</svg>" + "<title>" +
+                            divs + "</title><h1>flat</h1>";
+    const PageContent read = readPage(flat, QStringLiteral("text/html"), {});
+    EXPECT_EQ(read.notRead, QString());
+    EXPECT_EQ(read.h1Text, "flat");
+    EXPECT_FALSE(readPage(QByteArray("<div/>").repeated(6000), QStringLiteral("text/html"), {})
+                     .notRead.isEmpty());
 }
 
 TEST(AuditUrl, TreeAddressesAndTheOneFormOfAnAddress) {
@@ -257,6 +324,11 @@ TEST(AuditUrl, TreeAddressesAndTheOneFormOfAnAddress) {
     EXPECT_EQ(auditUrl(QStringLiteral("HTTP://Site.Example:80/a/../b?q=%41#x")),
               "http://site.example/b?q=A");
     EXPECT_EQ(auditUrl(QStringLiteral("https://site.example:443")), "https://site.example/");
+    // Every slash stays as listed; dot segments go, escapes are upper-cased.
+    EXPECT_EQ(auditUrl(QStringLiteral("http://h//folder/a.html")), "http://h//folder/a.html");
+    EXPECT_EQ(auditUrl(QStringLiteral("http://h/a//b/./c/../d%2f%c3%a9")),
+              "http://h/a//b/d%2F%C3%A9");
+    EXPECT_EQ(auditUrl(QStringLiteral("http://h/../../x/..")), "http://h/");
     EXPECT_EQ(auditUrl(QStringLiteral("https://site.example:8443/")), "https://site.example:8443/");
     EXPECT_EQ(auditUrl(QStringLiteral("ftp://site.example/")), QString());
     EXPECT_EQ(auditUrl(QStringLiteral("page.html")), QString());
@@ -304,4 +376,111 @@ TEST(Findings, DuplicatesNameOtherDocumentsOnly) {
     EXPECT_TRUE(pageFindings(htmlPage("http://h/e", emoji, "d"), AuditOptions{}).isEmpty());
 }
 
+TEST(PageReader, TitleKeepsANoBreakSpaceAsTheBrowserDoes) {
+    // document.title collapses ASCII white space only.
+    const PageContent p = readPage(
+        "<title>\t A\xC2\xA0\xC2\xA0"
+        "B \r\n\f C\xE2\x80\x83"
+        "D </title><h1> x\xC2\xA0 y </h1>",
+        QStringLiteral("text/html; charset=utf-8"), {});
+    EXPECT_EQ(p.title, QStringLiteral("A\u00a0\u00a0B C\u2003D"));
+    EXPECT_EQ(p.h1Text, QStringLiteral("x\u00a0 y"));
+    // Two titles that differ only in a no-break space are no duplicates.
+    QList<AuditPage> pages{htmlPage("http://h/1", QStringLiteral("A\u00a0B"), "d1"),
+                           htmlPage("http://h/2", "A B", "d2")};
+    EXPECT_TRUE(allFindings(pages, AuditOptions{}).isEmpty());
+}
+
+TEST(Findings, AnUnreadableRobotsTxtIsNotADisallowingOne) {
+    AuditPage p;
+    p.url = p.finalUrl = "http://h:9/x.html";
+    p.disallowed = true;
+    p.error = "http://h:9/robots.txt could not be read (Couldn't connect to server)";
+    QList<AuditFinding> f = pageFindings(p, AuditOptions{});
+    ASSERT_EQ(f.size(), 1);
+    EXPECT_EQ(f[0].kind, FindingKind::RobotsUnreadable);
+    EXPECT_EQ(f[0].detail, "Not requested: " + p.error);
+    EXPECT_EQ(findingText(f[0].kind), "robots.txt could not be read");
+    // A redirect into such an origin says where it went.
+    p.redirects = {RedirectHop{"http://h/old", 301}};
+    f = pageFindings(p, AuditOptions{});
+    ASSERT_EQ(f.size(), 1);
+    EXPECT_EQ(f[0].detail, "Redirects to http://h:9/x.html; not requested: " + p.error);
+    // The site's own rule keeps its wording.
+    p.error.clear();
+    p.redirects.clear();
+    f = pageFindings(p, AuditOptions{});
+    ASSERT_EQ(f.size(), 1);
+    EXPECT_EQ(f[0].kind, FindingKind::Disallowed);
+    EXPECT_EQ(f[0].detail, "robots.txt disallows this page");
+}
+
 }  // namespace
+
+TEST(PageReader, LinkRecordsOfEveryKindWithTextRelAndTheDocumentsBase) {
+    const QByteArray body =
+        "<html><head><base href='http://h/docs/'>"
+        "<link rel='stylesheet' href='s.css'><link rel=ICON href='/i.ico'>"
+        "<link rel=canonical href='page.html#x'><link rel=preload href='p.js'>"
+        "<script src='a.js'></script><script>inline()</script>"
+        "</head><body>"
+        "<a href='one.html' rel='NoFollow  UGC'>  One\n <b>link</b> </a>"
+        "<a href='http://other.example/x'>out</a><a href='#top'>top</a>"
+        "<a href='mailto:a@b'>mail</a><a>no href</a>"
+        "<img src='pic.png' alt='A  picture'><img srcset='small.png 1x, big.png 2x'>"
+        "<img srcset='only.png,, other.png'><img srcset='a,b.png 2x'>"
+        "<map><area href='area.html' alt='Area'></map>"
+        "<iframe src='/frame.html'></iframe>"
+        "<a href='long.html'>" +
+        QByteArray(300, 'w') + "</a></body></html>";
+    PageReadOptions o;
+    o.linkRecords = true;
+    const PageContent p =
+        readPage(body, QStringLiteral("text/html"), QStringLiteral("http://h/x/"), o);
+    struct Want {
+        const char* target;
+        LinkKind kind;
+        const char* element;
+        const char* rel;
+        const char* anchor;
+    };
+    const Want want[] = {
+        {"http://h/docs/s.css", LinkKind::Resource, "link", "stylesheet", ""},
+        {"http://h/i.ico", LinkKind::Image, "link", "icon", ""},
+        {"http://h/docs/page.html", LinkKind::Page, "link", "canonical", ""},
+        {"http://h/docs/a.js", LinkKind::Resource, "script", "", ""},
+        {"http://h/docs/one.html", LinkKind::Page, "a", "nofollow ugc", "One link"},
+        {"http://other.example/x", LinkKind::Page, "a", "", "out"},
+        {"http://h/docs/pic.png", LinkKind::Image, "img", "", "A picture"},
+        {"http://h/docs/small.png", LinkKind::Image, "img", "", ""},
+        {"http://h/docs/only.png", LinkKind::Image, "img", "", ""},
+        {"http://h/docs/a,b.png", LinkKind::Image, "img", "", ""},
+        {"http://h/docs/area.html", LinkKind::Page, "area", "", "Area"},
+        {"http://h/frame.html", LinkKind::Resource, "iframe", "", ""},
+        {"http://h/docs/long.html", LinkKind::Page, "a", "", nullptr},
+    };
+    ASSERT_EQ(p.linkRecords.size(), std::size(want));
+    for (std::size_t i = 0; i < std::size(want); ++i) {
+        const PageLink& l = p.linkRecords[i];
+        EXPECT_EQ(l.target, QString::fromUtf8(want[i].target)) << i;
+        EXPECT_EQ(l.kind, want[i].kind) << i;
+        EXPECT_EQ(l.element, QString::fromUtf8(want[i].element)) << i;
+        EXPECT_EQ(l.rel, QString::fromUtf8(want[i].rel)) << i;
+        if (want[i].anchor) EXPECT_EQ(l.anchor, QString::fromUtf8(want[i].anchor)) << i;
+    }
+    EXPECT_EQ(p.linkRecords.back().anchor.size(), kMaxAnchorText);
+    EXPECT_EQ(p.linkRecordsDropped, 0);
+    // Without the option nothing is recorded.
+    EXPECT_TRUE(readPage(body, QStringLiteral("text/html"), QStringLiteral("http://h/"))
+                    .linkRecords.empty());
+
+    // A page of many links keeps the first ones and counts the rest.
+    QByteArray many = "<body>";
+    for (int i = 0; i < kMaxLinkRecords + 7; ++i)
+        many += "<a href='p" + QByteArray::number(i) + "'>x</a>";
+    const PageContent m =
+        readPage(many, QStringLiteral("text/html"), QStringLiteral("http://h/"), o);
+    EXPECT_EQ(m.linkRecords.size(), std::size_t(kMaxLinkRecords));
+    EXPECT_EQ(m.linkRecordsDropped, 7);
+    EXPECT_EQ(m.linkRecords.back().target, QStringLiteral("http://h/p%1").arg(kMaxLinkRecords - 1));
+}

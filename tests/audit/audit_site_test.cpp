@@ -8,9 +8,11 @@
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include "audit/AuditStore.h"
 #include "audit/SiteAudit.h"
+#include "support/FreePort.h"
 #include "support/HostileServer.h"
 #include "support/PeerProcess.h"
 #include "support/QtPrinters.h"
@@ -260,6 +262,85 @@ TEST_F(AuditSite, SecondRunSaysNewStillThereAndFixed) {
     EXPECT_EQ(folder.scalar("SELECT count(*) FROM AuditRuns"), "3");
     EXPECT_EQ(folder.scalar("SELECT Cancelled FROM AuditRuns WHERE RunID = 2"), "1");
     EXPECT_EQ(folder.scalar("PRAGMA integrity_check"), "ok");
+}
+
+TEST_F(AuditSite, FollowedLinksStayOnTheRootsOriginAndLoseTabsAndLineBreaks) {
+    const QString elsewhere =
+        QStringLiteral("http://127.0.0.1:%1/x.html").arg(fd::test::unusedLoopbackPort());
+
+    AuditRequest req = request({"links-mixed.html", elsewhere, "deep.html", "good3.html"});
+    req.options.followLinks = true;
+    const AuditResult r = run(req);
+    // links-mixed.html links to xy.html (through a TAB), good1.html (through
+    // CR LF), good2.html, and to the host on port 9 and over https: not the site.
+    QStringList urls;
+    for (const AuditPage& p : r.pages) urls << p.url;
+    for (const char* linked : {"xy.html", "good1.html", "good2.html"})
+        EXPECT_TRUE(urls.contains(root_ + QLatin1String(linked))) << linked;
+    for (const QString& u : urls) {
+        EXPECT_FALSE(u.startsWith(u"https:")) << qPrintable(u);
+        EXPECT_FALSE(u.contains(u":9/")) << qPrintable(u);
+    }
+    EXPECT_EQ(page(r, "xy.html")->status, 200);
+    EXPECT_FALSE(requested().contains("/x%09y.html"));
+
+    // The listed page on a closed port: its robots.txt could not be read,
+    // and the finding says so.
+    const AuditFinding* unread = nullptr;
+    for (const AuditFinding& f : r.findings)
+        if (f.url == elsewhere) unread = &f;
+    ASSERT_NE(unread, nullptr);
+    EXPECT_EQ(unread->kind, FindingKind::RobotsUnreadable);
+    EXPECT_TRUE(unread->detail.startsWith(
+        QStringLiteral("Not requested: http://127.0.0.1:%1/robots.txt could not be read (")
+            .arg(QUrl(elsewhere).port())))
+        << qPrintable(unread->detail);
+
+    // The page of 80,000 unclosed elements is reported as not read, and the
+    // run went on with the rest.
+    const AuditPage* deep = page(r, "deep.html");
+    EXPECT_TRUE(deep->notRead);
+    EXPECT_EQ(deep->error, "Elements nested more than 5,000 deep; the page was not read");
+    EXPECT_TRUE(findingSet(r).contains("deep.html not-read"));
+    EXPECT_EQ(page(r, "good3.html")->title, "Good page three");
+}
+
+TEST_F(AuditSite, OnlyTheLastCompleteRunsOfARootAreKept) {
+    fd::test::TestFolder folder;
+    AuditRequest r = request({"good1.html", "missing-title.html"});
+    r.databasePath = folder.globals().gDB->databasePath();
+    r.options.keepRuns = 2;
+    // Another root URL's runs are never touched.
+    AuditRequest other = r;
+    other.rootUrl = QString(root_).replace("127.0.0.1", "localhost");
+    other.options.keepRuns = 0;
+    ASSERT_EQ(run(other).storeError, QString());
+    ASSERT_EQ(run(other).storeError, QString());
+
+    std::atomic<bool> cancelled{true};
+    QList<qint64> ids;
+    for (int i = 0; i < 4; ++i) {
+        ids << run(r).runId;
+        if (i == 1) ids << runSiteAudit(r, {}, cancelled).runId;  // a cancelled run between
+    }
+    // Runs 3 and 4 of the root are its last two complete runs; the cancelled
+    // one before them went with the older ones, pages and findings too.
+    const QString kept = QStringLiteral("%1,%2").arg(ids[3]).arg(ids[4]);
+    EXPECT_EQ(folder.scalar(QStringLiteral("SELECT group_concat(RunID) FROM AuditRuns WHERE "
+                                           "RootURL = '%1' ORDER BY RunID")
+                                .arg(root_)),
+              kept);
+    EXPECT_EQ(folder.scalar(QStringLiteral("SELECT count(*) FROM AuditRuns")), "4");
+    EXPECT_EQ(folder.scalar(QStringLiteral("SELECT count(DISTINCT RunID) FROM AuditPages WHERE "
+                                           "RunID NOT IN (SELECT RunID FROM AuditRuns)")),
+              "0");
+    EXPECT_EQ(folder.scalar(QStringLiteral("SELECT count(*) FROM AuditFindings WHERE "
+                                           "RunID NOT IN (SELECT RunID FROM AuditRuns)")),
+              "0");
+    // The comparison still has the previous complete run.
+    const AuditResult last = run(r);
+    ASSERT_FALSE(last.findings.isEmpty());
+    for (const AuditFinding& f : last.findings) EXPECT_EQ(f.state, FindingState::StillThere);
 }
 
 TEST_F(AuditSite, AMissingDatabaseIsReportedAndTheRunKept) {

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -143,6 +144,31 @@ TEST_F(AuditWindow, CancelKeepsWhatWasFinishedAndTheWindowAnswers) {
     EXPECT_EQ(window_->pagesList()->topLevelItemCount(), 3);
     EXPECT_TRUE(child<QLabel>("lblResult")->text().startsWith("Cancelled"));
     EXPECT_EQ(folder_.scalar("SELECT Cancelled FROM AuditRuns"), "1");
+}
+
+TEST_F(AuditWindow, KeepRunsIsAnOptionOfTheRun) {
+    openStandalone();
+    auto* keep = child<QSpinBox>("spnKeepRuns");
+    ASSERT_NE(keep, nullptr);
+    EXPECT_EQ(keep->value(), 20);
+    bool captioned = false;
+    for (QLabel* l : window_->findChildren<QLabel*>())
+        captioned = captioned || (l->buddy() == keep && l->text() == "&Keep runs:");
+    EXPECT_TRUE(captioned);
+    keep->setValue(0);
+    EXPECT_EQ(keep->text(), "All");
+    // Its place in the Tab order: after the delay, before Start.
+    QApplication::setActiveWindow(window_.get());
+    child<QSpinBox>("spnDelay")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(keep->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(child<QPushButton>("cmdStart")->hasFocus());
+
+    keep->setValue(1);
+    runAudit({"good1.html"});
+    runAudit({"good1.html"});
+    EXPECT_EQ(folder_.scalar("SELECT count(*) FROM AuditRuns"), "1");
 }
 
 TEST_F(AuditWindow, ToolsMenuAuditsTheTreeAndOpensAPageInTheBrowser) {

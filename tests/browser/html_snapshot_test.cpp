@@ -79,6 +79,12 @@ TEST(HtmlSnapshot, ReadsWhatTheBrowserReads) {
          "\xef\xbb\xbf<title>\xc3\xa9t\xc3\xa9</title><meta name=\"keywords\" "
          "content=\"\xe2\x82\xac\">"},
         {"empty.html", ""},
+        // document.title collapses ASCII white space only: the no-break and
+        // em spaces stay.
+        {"nbsp.html",
+         "<title>\xc2\xa0 A\xc2\xa0\xc2\xa0"
+         "B\t\r\n\f C\xe2\x80\x83"
+         "D \xc2\xa0</title>"},
     };
     BrowserPages browser;
     for (const auto& page : pages) {

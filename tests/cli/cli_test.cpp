@@ -106,6 +106,7 @@ TEST(CliUsage, BadUsageExitsTwoAndSaysWhyOnStderr) {
          "--out"},
         {{"audit", "--site", "x", "--out", "f.csv"}, "--out"},
         {{"audit", "--site", "x", "--per-host", "many"}, "--per-host: 'many' is not a number"},
+        {{"audit", "--site", "x", "--keep-runs", "-1"}, "--keep-runs: '-1' is not a number"},
     };
     for (const auto& c : cases) {
         const CliResult r = cli(c.args);
@@ -400,6 +401,14 @@ TEST_F(CliFolder, AuditListsTheFindingsAndStoresTheRunAsTheWindowDoes) {
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     const QJsonObject run = QJsonDocument::fromJson(r.out.toUtf8()).object();
     EXPECT_EQ(run.value("pages").toArray().size(), 4);  // the root and the three listed
+    EXPECT_EQ(run.value("rootUrl").toString(), root);
+    EXPECT_EQ(run.value("cancelled"), QJsonValue(false));
+    QStringList pageUrls;
+    for (const auto& p : run.value("pages").toArray())
+        pageUrls << p.toObject().value("url").toString().remove(root);
+    pageUrls.sort();
+    EXPECT_EQ(pageUrls,
+              QStringList({"", "good1.html", "missing-title.html", "private/secret.html"}));
     QStringList findings;
     for (const auto& f : run.value("findings").toArray()) {
         const QJsonObject o = f.toObject();
@@ -438,6 +447,13 @@ TEST_F(CliFolder, AuditListsTheFindingsAndStoresTheRunAsTheWindowDoes) {
     const QJsonArray cells = workbookCells(tmp.filePath("findings.xlsx"));
     EXPECT_EQ(cells.size(), findings.size() + 1);
     EXPECT_EQ(cells[0], QJsonArray({"Page", "Finding", "Detail", "State"}));
+
+    // Three complete runs are stored; keeping one removes the others with
+    // the fourth run's store.
+    EXPECT_EQ(folder.scalar("SELECT count(*) FROM AuditRuns"), "3");
+    ASSERT_EQ(cli({"audit", "--site", "Audited", "--keep-runs", "1"}).code, 0);
+    EXPECT_EQ(folder.scalar("SELECT count(*) FROM AuditRuns"), "1");
+    EXPECT_EQ(folder.scalar("SELECT count(DISTINCT RunID) FROM AuditPages"), "1");
 }
 
 TEST_F(CliFolder, ALockedDatabaseFailsWithTheReasonAndChangesNothing) {
