@@ -155,6 +155,7 @@ void writeFileWhole(const QString& path, const QByteArray& bytes);
 int sitesCommand(Invocation& in);
 int pagesImportCommand(Invocation& in);
 int pagesListCommand(Invocation& in);
+int pagesDiscoverCommand(Invocation& in);
 int sitemapCommand(Invocation& in);
 int submitCommand(Invocation& in);
 int reportCommand(Invocation& in);

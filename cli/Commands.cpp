@@ -41,6 +41,35 @@ const std::vector<Command>& commands() {
                         "page) per line."),
          {siteOption(), rootOption(), jsonOption()},
          pagesListCommand},
+        {QStringLiteral("pages discover"),
+         QStringLiteral("--site NAME [--root URL] [--crawl] [--page-limit N] [--add] [--dry-run] "
+                        "[--json]"),
+         QStringLiteral("Find a site's pages from its robots.txt, sitemaps and a crawl."),
+         QStringLiteral(
+             "Reads the sitemaps the root URL's robots.txt names (or, when it names none, "
+             "/sitemap.xml, /sitemap_index.xml and /sitemap.xml.gz): sitemaps, indexes nested "
+             "up to three levels, gzip, plain-text sitemaps, RSS and Atom feeds; with --crawl "
+             "also follows the links of the root URL and the sitemap pages on the site, under "
+             "robots.txt, up to --page-limit pages (10000). The pages under the root URL become "
+             "the site's page list, as Replace List in the window's File > Discover Pages from "
+             "Site does (with --add the pages the list lacks are added to it, as Add to List "
+             "does); the list is saved in the program folder under the site's list name, the "
+             "site remembers it, and each page's last-modified time is kept. The counts and any "
+             "file that could not be read go to stderr; the saved list's path to stdout, or "
+             "with --dry-run (nothing is changed) the addresses found, or with --json the whole "
+             "result. A discovery that finds nothing changes nothing (exit code 1); so does "
+             "Ctrl+C."),
+         {siteOption(), rootOption(),
+          option(QStringLiteral("crawl"),
+                 QStringLiteral("Also follow links on the site, under robots.txt.")),
+          option(QStringLiteral("page-limit"),
+                 QStringLiteral("Pages the crawl fetches at most (10000)."), QStringLiteral("N")),
+          option(QStringLiteral("add"),
+                 QStringLiteral("Add the pages the list lacks instead of replacing it.")),
+          option(QStringLiteral("dry-run"),
+                 QStringLiteral("Change nothing: print the addresses found.")),
+          jsonOption()},
+         pagesDiscoverCommand},
         {QStringLiteral("sitemap"),
          QStringLiteral("--site NAME [--root URL] [--html] [--xml [--gzip]] --out DIR"),
          QStringLiteral("Write a site's site map or XML sitemaps."),

@@ -5,6 +5,7 @@
 #include <QJsonObject>
 
 #include "Cli.h"
+#include "discover/LastModified.h"
 #include "sitemap/SiteMap.h"
 #include "sitemap/XmlSitemap.h"
 #include "sites/PageList.h"
@@ -96,7 +97,8 @@ int sitemapCommand(Invocation& in) {
         in.out(QDir::toNativeSeparators(path) + u'\n');
     }
     if (xml) {
-        const QHash<QString, QDate> updated = pageUpdateDates(*in.globals().gDB, site.name);
+        const QHash<QString, QDate> updated =
+            discover::sitemapDays(*in.globals().gDB, site.name, root.url);
         QList<SitemapPage> listed;
         listed.reserve(pages.size());
         for (const QString& p : pages) listed.append({p, updated.value(p)});

@@ -90,19 +90,8 @@ QString PageListController::rootText() const {
 
 void PageListController::getReportFile(const QString& fileName) {
     leaveOnError(s_.log(), QStringLiteral("getReportFile"), [&] {
+        if (!rootReadyForList()) return;
         const QString root = rootText().trimmed();
-        if (root.isEmpty()) {
-            if (config_->siteText().trimmed().isEmpty()) {
-                s_.message(QStringLiteral(
-                    "Please Create a web site name and root URL before importing a list."));
-                config_->focusSiteBox();
-            } else {
-                s_.message(QStringLiteral(
-                    "Please enter the root URL of this web site before importing a list."));
-                config_->focusRootBox();
-            }
-            return;
-        }
         QString file = fileName;
         if (file.isEmpty()) {
             FileDialogRequest r;
@@ -137,6 +126,38 @@ void PageListController::getReportFile(const QString& fileName) {
         if (!config_->siteSelected()) noSiteSelected();
         s_.db().fnSQL_NoRS(updateLastListFileSql(config_->selectedWebSiteId(), file));
     });
+}
+
+bool PageListController::rootReadyForList() {
+    if (!rootText().trimmed().isEmpty()) return true;
+    if (config_->siteText().trimmed().isEmpty()) {
+        s_.message(
+            QStringLiteral("Please Create a web site name and root URL before importing a list."));
+        config_->focusSiteBox();
+    } else {
+        s_.message(
+            QStringLiteral("Please enter the root URL of this web site before importing a list."));
+        config_->focusRootBox();
+    }
+    return false;
+}
+
+bool PageListController::takeList(const QStringList& pages, const QString& routine) {
+    bool taken = false;
+    leaveOnError(s_.log(), routine, [&] {
+        const QString root = rootText().trimmed();
+        if (root.isEmpty()) return;
+        // Without a selected site the list would have no owner and no name:
+        // the tree is not touched.
+        if (!config_->siteSelected()) noSiteSelected();
+        const auto progress = s_.dialogs.progress(
+            s_.window, QStringLiteral("Building the page list ..."), kProgressSteps);
+        if (!tree_->replacePages(root, pages, progressPart(*progress, 0, kProgressSteps))) return;
+        savePageList();
+        config_->setLastReport(listFilePath());
+        taken = true;
+    });
+    return taken;
 }
 
 void PageListController::deferImports() {

@@ -34,6 +34,7 @@ frmMain::frmMain(Globals& g, Dialogs& dialogs, WebBrowser* browser, QWidget* par
     setupUpdate();
     setupReports();
     setupAudit();
+    setupDiscover();
     setupStartPage();
     setupTabOrder();
 }

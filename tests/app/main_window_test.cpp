@@ -95,8 +95,8 @@ TEST_F(MainWindow, MenusHoldEveryItemInOrderWithShortcuts) {
         QStringList items;
     } menus[] = {
         {"File",
-         {"SavePageAs", "PrintPreviewPage", "PrintPage", "Dash0", "Import", "Save", "Dash1",
-          "Exit"}},
+         {"SavePageAs", "PrintPreviewPage", "PrintPage", "Dash0", "Import", "DiscoverPages",
+          "Save", "Dash1", "Exit"}},
         {"Edit", {"Clear"}},
         {"View", {"ViewHome", "ViewFavorites"}},
         {"Report",
