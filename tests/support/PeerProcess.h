@@ -16,7 +16,8 @@ public:
         proc_.start(QStringLiteral("/usr/bin/python3"), QStringList{script} + args);
         if (!proc_.waitForStarted(10000)) return;
         while (port_ == 0 && proc_.waitForReadyRead(10000)) {
-            while (proc_.canReadLine()) {
+            // The lines after the port are left for nextLine().
+            while (port_ == 0 && proc_.canReadLine()) {
                 const QByteArray line = proc_.readLine().trimmed();
                 if (line.startsWith("PORT ")) port_ = line.mid(5).toInt();
             }
