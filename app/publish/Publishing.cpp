@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 #include <QUrl>
 
+#include "sitemap/WrittenSiteMaps.h"
 #include "sitemap/XmlSitemap.h"
 #include "submit/IndexNowKey.h"
 
@@ -248,6 +249,29 @@ PublishReport publish(SiteUploader& uploader, HttpClient& http, const PublishReq
             report.robots = checkRobotsSitemap(http, request.rootUrl, f.publicUrl, cancel);
     }
     return report;
+}
+
+QList<PublishFile> lastWrittenFiles(const CADODBAccess& db, const QString& rootUrl,
+                                    QStringList* problems) {
+    QList<PublishFile> files;
+    auto add = [&](std::optional<PublishFile> f, const QString& problem) {
+        if (f)
+            files << *f;
+        else if (problems)
+            *problems << problem;
+    };
+    QString problem;
+    const QStringList xml = lastWrittenSiteMaps(db, rootUrl, SiteMapKind::Xml);
+    for (qsizetype i = 0; i < xml.size(); ++i) {
+        auto f = siteFile(rootUrl, xml[i], QStringLiteral("XML sitemap"), &problem);
+        if (f) f->mainSitemap = i == 0;
+        add(f, problem);
+    }
+    for (const QString& html : lastWrittenSiteMaps(db, rootUrl, SiteMapKind::Html))
+        add(siteFile(rootUrl, html, QStringLiteral("HTML site map"), &problem), problem);
+    if (const auto key = loadIndexNowKey(db, rootUrl))
+        add(keyFile(rootUrl, key->key, key->keyLocation, &problem), problem);
+    return files;
 }
 
 }  // namespace fd

@@ -19,6 +19,8 @@
 
 namespace fd {
 
+class CADODBAccess;
+
 // One file to publish.
 struct PublishFile {
     QString label;      // "XML sitemap", "HTML site map", "IndexNow key file", "File"
@@ -93,5 +95,13 @@ struct PublishReport {
 PublishReport publish(SiteUploader& uploader, HttpClient& http, const PublishRequest& request,
                       const std::atomic<bool>* cancel = nullptr,
                       const std::function<void(qint64, qint64)>& progress = nullptr);
+
+// What a root URL would publish by default: the XML sitemaps and the HTML
+// site map last written for it (those still there), and the IndexNow key
+// file when the root URL has a key. What cannot be offered (a file gone, a
+// key file outside the target's folder) is said in problems. Throws
+// AppError when the tables cannot be read.
+QList<PublishFile> lastWrittenFiles(const CADODBAccess& db, const QString& rootUrl,
+                                    QStringList* problems = nullptr);
 
 }  // namespace fd

@@ -42,6 +42,7 @@ struct SshServer {
         if (!peer.ok()) return;
         for (int i = 0; i < 4; ++i) {
             const QString line = peer.nextLine();
+            seen << line;
             const QString value = line.section(u' ', 1);
             if (line.startsWith(QLatin1String("USER "))) user = value;
             if (line.startsWith(QLatin1String("HOSTKEY "))) {
@@ -79,6 +80,7 @@ struct SshServer {
 
     PeerProcess peer;
     QString user, clientKey;
+    QStringList seen;
     QByteArray hostKeyBlob;
     bool passwords = false;
 };
