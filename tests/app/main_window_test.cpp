@@ -100,7 +100,8 @@ TEST_F(MainWindow, MenusHoldEveryItemInOrderWithShortcuts) {
         {"Edit", {"Clear"}},
         {"View", {"ViewHome", "ViewFavorites"}},
         {"Report",
-         {"CreateSiteMap", "CreateXmlSitemap", "SendChangeReport", "AuditSite", "PreventPopUps"}},
+         {"CreateSiteMap", "CreateXmlSitemap", "PublishToSite", "SendChangeReport", "AuditSite",
+          "PreventPopUps"}},
         {"Support", {"LearnMore", "SendErrorLog", "Update", "UpdateBrowser"}},
         {"Help", {"OnlineHelp", "Tallowby", "Dash2", "About"}},
     };
