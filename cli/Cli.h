@@ -161,5 +161,6 @@ int submitCommand(Invocation& in);
 int reportCommand(Invocation& in);
 int updateCatalogueCommand(Invocation& in);
 int auditCommand(Invocation& in);
+int publishCommand(Invocation& in);
 
 }  // namespace fd::cli

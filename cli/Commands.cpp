@@ -142,6 +142,40 @@ const std::vector<Command>& commands() {
                  QStringLiteral("FILE")),
           jsonOption()},
          auditCommand},
+        {QStringLiteral("publish"),
+         QStringLiteral("--site NAME [--root URL] [--sitemaps DIR] [--key-file] [--html-map FILE] "
+                        "[--password-file FILE] [--trust-host-key FINGERPRINT]"),
+         QStringLiteral("Publish sitemaps, the site map and the key file to the site."),
+         QStringLiteral(
+             "Uploads files to the root URL's publish address (sftp://, ftps:// or ftp://, set "
+             "on the Configuration tab), as Tools > Publish to Site... does: each file under a "
+             "temporary name, renamed into place once whole; then each is fetched back from the "
+             "site and compared byte for byte, and the site's robots.txt is read for the "
+             "sitemap's Sitemap: line (the line to add is printed when it is missing). Without "
+             "file options, the XML sitemaps and the HTML site map last written for the root URL "
+             "and its IndexNow key file are published. The password comes from the desktop's "
+             "keyring, or from --password-file (its first line; \"-\" reads standard input); "
+             "SFTP also logs in with the SSH agent and ~/.ssh/id_ed25519, id_ecdsa or id_rsa. "
+             "The server's host key must be in ~/.ssh/known_hosts; a key not there yet is "
+             "refused with its fingerprint, and trusted when that fingerprint is given with "
+             "--trust-host-key. A changed host key is always refused. Fails unless every file "
+             "was uploaded and the site serves it as uploaded. Ctrl+C stops the upload."),
+         {siteOption(), rootOption(),
+          option(QStringLiteral("sitemaps"),
+                 QStringLiteral("The XML sitemaps in DIR: sitemap.xml (or sitemap.xml.gz) and "
+                                "its numbered files."),
+                 QStringLiteral("DIR")),
+          option(QStringLiteral("key-file"), QStringLiteral("The root URL's IndexNow key file.")),
+          option(QStringLiteral("html-map"), QStringLiteral("The HTML site map FILE."),
+                 QStringLiteral("FILE")),
+          option(QStringLiteral("password-file"),
+                 QStringLiteral("Read the password from FILE instead of the keyring."),
+                 QStringLiteral("FILE")),
+          option(QStringLiteral("trust-host-key"),
+                 QStringLiteral("Trust a host key not yet in known_hosts that has this "
+                                "fingerprint (SHA256:...), and add it there."),
+                 QStringLiteral("FINGERPRINT"))},
+         publishCommand},
         {QStringLiteral("report"),
          QStringLiteral(
              "changes|submissions --from DATE --to DATE [--site NAME] --out FILE.txt|FILE.xlsx"),

@@ -7,6 +7,7 @@
 #include "Cli.h"
 #include "discover/LastModified.h"
 #include "sitemap/SiteMap.h"
+#include "sitemap/WrittenSiteMaps.h"
 #include "sitemap/XmlSitemap.h"
 #include "sites/PageList.h"
 
@@ -94,6 +95,9 @@ int sitemapCommand(Invocation& in) {
     if (html) {
         const QString path = dir.filePath(QStringLiteral("sitemap.htm"));
         writeFileWhole(path, siteMapFileBytes(buildSiteMapHtml(root.url, site.name, pages)));
+        in.ensureExtraTables();
+        rememberWrittenSiteMaps(in.globals().gDB.get(), in.errors(), QStringLiteral("sitemap"),
+                                root.url, SiteMapKind::Html, {path});
         in.out(QDir::toNativeSeparators(path) + u'\n');
     }
     if (xml) {
@@ -110,6 +114,9 @@ int sitemapCommand(Invocation& in) {
         in.note(xmlSitemapMessage(summary).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         if (summary.files.isEmpty())
             fail(QStringLiteral("no page could be listed: nothing written"));
+        in.ensureExtraTables();
+        rememberWrittenSiteMaps(in.globals().gDB.get(), in.errors(), QStringLiteral("sitemap"),
+                                root.url, SiteMapKind::Xml, summary.files);
         for (const QString& f : summary.files) in.out(QDir::toNativeSeparators(f) + u'\n');
     }
     return kOk;

@@ -63,6 +63,23 @@ QStringList extraTableStatements() {
                        "Page TEXT NOT NULL, "
                        "LastModified TEXT NOT NULL, "
                        "PRIMARY KEY (WebSiteBaseURL, Page)) WITHOUT ROWID"),
+        // Where each root URL is published: the folder on the server that
+        // holds the site (sftp://, ftps:// or ftp://) and the user name. The
+        // password is in the desktop's keyring, never here.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS PublishTargets ("
+                       "WebSiteBaseURL TEXT PRIMARY KEY, "
+                       "Address TEXT NOT NULL, "
+                       "UserName TEXT, "
+                       "SavedDate TEXT)"),
+        // The site-map files last written for each root URL, by kind ("xml":
+        // the main sitemap first, then its numbered files; "html"), one
+        // absolute path a line.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS WrittenSiteMaps ("
+                       "WebSiteBaseURL TEXT NOT NULL, "
+                       "Kind TEXT NOT NULL, "
+                       "Files TEXT NOT NULL, "
+                       "WrittenDate TEXT, "
+                       "PRIMARY KEY (WebSiteBaseURL, Kind))"),
     };
 }
 

@@ -177,6 +177,8 @@ void ConfigurationTab::buildControls() {
     grid->addWidget(txtReportGeneratorURL_, r, 3, 1, 2);
     ++r;
     grid->addWidget(cmdSaveSettings_, r, 4);
+    grid_ = grid;
+    buttonRow_ = r;
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
@@ -267,6 +269,11 @@ void ConfigurationTab::addSection(QWidget* section) {
     section->setParent(this);
     // Below the fields and above the hidden controls and the stretch.
     if (outer) outer->insertWidget(1, section);
+}
+
+void ConfigurationTab::addButton(QPushButton* button) {
+    button->setParent(this);
+    if (grid_) grid_->addWidget(button, buttonRow_, 3, Qt::AlignRight);
 }
 
 void ConfigurationTab::focusSiteBox() {

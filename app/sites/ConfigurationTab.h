@@ -11,6 +11,7 @@
 #include "SitesSql.h"
 
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -68,6 +69,8 @@ public:
     // Adds a section of another part of the window below the tab's fields
     // (the IndexNow key of the selected root URL).
     void addSection(QWidget* section);
+    // Adds a button of another part of the window left of "Save Settings".
+    void addButton(QPushButton* button);
 
     void focusSiteBox();
     void focusRootBox();
@@ -109,6 +112,8 @@ private:
     QListWidget* lstFiles_ = nullptr;
     QLineEdit* txtLastReport_ = nullptr;
     QLineEdit* txtWebSiteConfigurationID_ = nullptr;
+    QGridLayout* grid_ = nullptr;
+    int buttonRow_ = 0;
 };
 
 }  // namespace fd::sites

@@ -31,6 +31,7 @@ frmMain::frmMain(Globals& g, Dialogs& dialogs, WebBrowser* browser, QWidget* par
     setupSubmit();
     setupWindow();
     setupSitemap();
+    setupPublish();
     setupUpdate();
     setupReports();
     setupAudit();

@@ -169,6 +169,18 @@ private:
     void setupDiscover();
     void DiscoverPages_Click();
     QPointer<class QDialog> discoverWindow_;  // while it is open
+    // --- publish: the publish target on the Configuration tab and Tools >
+    // "Publish to Site..." (frmMain_publish.cpp)
+public:
+    // Tests may hand in their own keyring before the window is loaded.
+    void setKeyring(std::shared_ptr<class Keyring> keyring);
+
+private:
+    void setupPublish();
+    void PublishToSite_Click();
+    std::shared_ptr<class Keyring> keyring_;
+    class PublishTargetPanel* publishTarget_ = nullptr;
+    QPointer<class QDialog> publishWindow_;  // created on use, gone when closed
     // --- sitemap: the Tools menu's site map (frmMain_sitemap.cpp)
     void setupSitemap();
     void CreateSiteMap_Click();

@@ -52,6 +52,7 @@ SiteMapServices frmMain::siteMapServices() {
     s.uploadTarget.password = g_.gFTPPassword;
     s.randomValue = [this] { return siteMapRandomValue(*siteMapRandom_); };
     s.owner = this;
+    s.db = g_.gDB.get();
     return s;
 }
 
