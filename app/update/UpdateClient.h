@@ -59,9 +59,8 @@ public:
 private:
     static int authorize(void* self, int action, const char* a, const char* b, const char* database,
                          const char* trigger);
-    void exec(const char* sql);
-    ConnectionPtr db_;
-    bool open_ = false;              // transaction begun and not yet ended
+    db::Connection db_;
+    db::Transaction transaction_;    // begun at once, rolled back unless committed
     bool checking_ = false;          // an answer's statement is being compiled or run
     bool changesCatalogue_ = false;  // it inserts, updates or deletes catalogue rows
     QString refused_;                // why the authorizer refused it
