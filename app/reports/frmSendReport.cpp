@@ -17,9 +17,9 @@
 #include <QVBoxLayout>
 
 #include "ReportPreviews.h"
-#include "Upload.h"
 #include "core/AppError.h"
 #include "platform/Accessibility.h"
+#include "platform/Upload.h"
 
 namespace fd {
 
