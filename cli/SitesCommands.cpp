@@ -43,8 +43,7 @@ int pagesImportCommand(Invocation& in) {
     // As in the window, a list belongs under a root URL.
     if (site.roots.empty()) fail(QStringLiteral("the site '%1' has no root URL").arg(site.name));
     const QStringList pages = sites::readPageListFile(file);
-    const QString saved =
-        sites::saveSitePageList(*in.globals().gDB, in.globals().programFolder, site, pages);
+    const QString saved = in.selection().savePageList(pages);
     in.note(QStringLiteral("%1 %2 imported into %3")
                 .arg(pages.size())
                 .arg(pages.size() == 1 ? QStringLiteral("page") : QStringLiteral("pages"), saved));
