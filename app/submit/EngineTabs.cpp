@@ -10,7 +10,6 @@
 
 #include "QueryTemplate.h"
 #include "core/Globals.h"
-#include "core/MainHub.h"
 #include "platform/CurlHttpClient.h"
 #include "platform/Dialogs.h"
 

@@ -12,6 +12,7 @@
 #include "IndexNowKey.h"
 #include "IndexNowRun.h"
 #include "SubmissionRecord.h"
+#include "SubmitWindow.h"
 #include "platform/HttpClient.h"
 #include "platform/WebBrowser.h"
 
@@ -24,7 +25,6 @@ namespace fd {
 
 struct Globals;
 class Dialogs;
-class MainHub;
 
 // What both tabs are handed: the globals (database and error log), the
 // dialogs, the main window's values, the browser requests go through and the
@@ -32,7 +32,7 @@ class MainHub;
 struct EngineTabServices {
     Globals& globals;
     Dialogs& dialogs;
-    MainHub& hub;
+    SubmitWindow& hub;
     WebBrowser* browser;
     std::shared_ptr<HttpClient> http = {};
 };
@@ -53,7 +53,7 @@ protected:
 
     Globals& g_;
     Dialogs& dialogs_;
-    MainHub& hub_;
+    SubmitWindow& hub_;
     QPointer<WebBrowser> browser_;
     EngineListView* list_;
     QLabel* label_;
