@@ -8,10 +8,10 @@
 #include "browser/HtmlSnapshot.h"
 #include "platform/CurlHttpClient.h"
 #include "submit/EngineCatalogue.h"
-#include "submit/IndexNowKey.h"
-#include "submit/IndexNowRun.h"
 #include "submit/QueryTemplate.h"
 #include "submit/SubmissionLedger.h"
+#include "submit/indexnow/IndexNowKey.h"
+#include "submit/indexnow/IndexNowRun.h"
 
 namespace fd::cli {
 

@@ -9,10 +9,10 @@
 
 #include "BackgroundWork.h"
 #include "EngineListView.h"
-#include "IndexNowKey.h"
-#include "IndexNowRun.h"
 #include "SubmissionRecord.h"
 #include "SubmitWindow.h"
+#include "indexnow/IndexNowKey.h"
+#include "indexnow/IndexNowRun.h"
 #include "platform/HttpClient.h"
 #include "platform/WebBrowser.h"
 

@@ -8,9 +8,9 @@
 #include <QString>
 #include <span>
 
-#include "IndexNowProtocol.h"
 #include "SubmissionRecord.h"
 #include "core/CADODBAccess.h"
+#include "indexnow/IndexNowProtocol.h"
 #include "platform/HttpClient.h"
 
 struct sqlite3;

@@ -13,8 +13,8 @@
 #include <optional>
 
 #include "IndexNowProtocol.h"
-#include "SubmissionLedger.h"
 #include "platform/HttpClient.h"
+#include "submit/SubmissionLedger.h"
 
 namespace fd {
 

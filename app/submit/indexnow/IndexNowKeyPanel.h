@@ -7,10 +7,10 @@
 #include <QGroupBox>
 #include <memory>
 
-#include "BackgroundWork.h"
 #include "KeyFileCheck.h"
-#include "SubmitWindow.h"
 #include "platform/HttpClient.h"
+#include "submit/BackgroundWork.h"
+#include "submit/SubmitWindow.h"
 
 class QLabel;
 class QLineEdit;
