@@ -3,7 +3,6 @@
 // the page concerned and the button that sends it, with the double-click on
 // an engine doing what the button does.
 
-#include <QPointer>
 #include <QWidget>
 #include <memory>
 
