@@ -55,6 +55,7 @@ public:
     // refused (the description says what was refused and quotes it).
     void execute(const QString& jetSql);
     void commit();
+    const db::Connection& connection() const { return db_; }
 
 private:
     static int authorize(void* self, int action, const char* a, const char* b, const char* database,
