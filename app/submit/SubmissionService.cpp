@@ -243,33 +243,36 @@ void SubmissionService::submitAll(const SiteSubmission& s) {
             return;
         }
         const SubmissionTarget target{*s.engine, s.submitter};
-        const SubmissionPlan plan =
-            m.plan(db_, log_, target, treePagesToSubmit(s.submitter.rootUrl, s.treePages));
-        if (!plan.problem.isEmpty()) {
-            emit message(plan.problem);
+        // Shared, not copied, by the work and its end: a site may have a
+        // hundred thousand pages.
+        const auto plan = std::make_shared<const SubmissionPlan>(
+            m.plan(db_, log_, target, treePagesToSubmit(s.submitter.rootUrl, s.treePages)));
+        if (!plan->problem.isEmpty()) {
+            emit message(plan->problem);
             return;
         }
-        if (plan.pages.empty()) {
+        if (plan->pages.empty()) {
             emit message(QStringLiteral("Nothing was sent: ") +
-                         m.runSummary(SubmissionRunResult{}, plan) + u'.');
+                         m.runSummary(SubmissionRunResult{}, *plan) + u'.');
             return;
         }
         if (m.sendsManyPerRequest())
             runManyPerRequest(s.routine, m, target, plan);
         else
-            runPageByPage(s.routine, m, target, plan);
+            runPageByPage(s.routine, m, target, *plan);
     });
 }
 
 void SubmissionService::runManyPerRequest(const QString& routine, const SubmissionMethod& m,
-                                          const SubmissionTarget& t, const SubmissionPlan& plan) {
-    const qsizetype total = static_cast<qsizetype>(plan.pages.size());
+                                          const SubmissionTarget& t,
+                                          std::shared_ptr<const SubmissionPlan> plan) {
+    const qsizetype total = static_cast<qsizetype>(plan->pages.size());
     const QString engine = t.engine.name;
     auto done = [this, &m, routine, engine, plan](SubmissionRunResult r) {
         setRunning(false);
         if (!r.recordError.isEmpty())
             log_.write(routine, err::kDatabase, r.recordError, kAnswersRoutine);
-        const QString summary = m.runSummary(r, plan);
+        const QString summary = m.runSummary(r, *plan);
         const QString told = engine + QStringLiteral(": ") + summary + u'.';
         emit answered(told);
         // A run the engine (or the network) stopped is worth a word the user
@@ -281,7 +284,7 @@ void SubmissionService::runManyPerRequest(const QString& routine, const Submissi
     setRunning(true, total);
     const QString databasePath = db_.databasePath();
     if (surface_ != Surface::Window) {
-        done(m.sendAll(t, plan, channel(startInline()), databasePath,
+        done(m.sendAll(t, *plan, channel(startInline()), databasePath,
                        [this](qsizetype n, qsizetype of) { emit progress(n, of); }));
         return;
     }
@@ -290,7 +293,7 @@ void SubmissionService::runManyPerRequest(const QString& routine, const Submissi
         [this, &m, t, plan, ch, databasePath](const std::atomic<bool>& cancel) {
             SendChannel c = ch;
             c.cancel = &cancel;
-            return m.sendAll(t, plan, c, databasePath, [this](qsizetype n, qsizetype of) {
+            return m.sendAll(t, *plan, c, databasePath, [this](qsizetype n, qsizetype of) {
                 work_.post([this, n, of] { emit progress(n, of); });
             });
         },

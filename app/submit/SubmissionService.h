@@ -136,7 +136,7 @@ private:
                            const SubmissionTarget& t, const SubmissionInput& in,
                            bool stopOnEmptyPath, const QString& url, const SentPage& sent);
     void runManyPerRequest(const QString& routine, const SubmissionMethod& m,
-                           const SubmissionTarget& t, const SubmissionPlan& plan);
+                           const SubmissionTarget& t, std::shared_ptr<const SubmissionPlan> plan);
     void runPageByPage(const QString& routine, const SubmissionMethod& m, const SubmissionTarget& t,
                        const SubmissionPlan& plan);
     void browserLoaded(const QString& url, LoadOutcome outcome, int httpStatus,

@@ -27,9 +27,11 @@ SubmissionPlan IndexNowMethod::plan(const CADODBAccess& db, ErrorSink& log,
     });
     IndexNowPlan p = planIndexNow(target.engine.name, target.engine.queryTemplate, root, key.key,
                                   key.keyLocation, pages);
+    // The pages are kept once, in the plan; the details keep the rest.
     SubmissionPlan plan;
     plan.problem = p.problem;
-    plan.pages = p.pages;
+    plan.pages = std::move(p.pages);
+    p.pages.clear();
     plan.details = std::move(p);
     return plan;
 }
@@ -63,6 +65,7 @@ SubmissionRunResult IndexNowMethod::sendAll(const SubmissionTarget& target,
     job.who = {target.submitter.siteName, target.submitter.rootUrl, target.submitter.submitterEmail,
                target.engine.name};
     job.plan = indexNowPlan(plan);
+    job.plan.pages = plan.pages;
     job.limits = channel.limits;
     static const std::atomic<bool> never{false};
     return runIndexNowBatches(job, *channel.http, channel.cancel ? *channel.cancel : never,
