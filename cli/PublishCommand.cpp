@@ -11,7 +11,7 @@
 #include "platform/Keyring.h"
 #include "publish/PublishTarget.h"
 #include "publish/Publishing.h"
-#include "submit/IndexNowKey.h"
+#include "submit/indexnow/IndexNowKey.h"
 
 namespace fd::cli {
 

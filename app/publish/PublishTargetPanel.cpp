@@ -6,9 +6,9 @@
 #include <QPushButton>
 
 #include "core/Globals.h"
-#include "core/MainHub.h"
 #include "platform/Dialogs.h"
 #include "platform/Keyring.h"
+#include "sites/SitesServices.h"
 
 namespace fd {
 
@@ -18,7 +18,7 @@ const QString kRoutine = QStringLiteral("PublishTargetPanel");
 
 }  // namespace
 
-PublishTargetPanel::PublishTargetPanel(Globals& g, Dialogs& dialogs, MainHub& hub,
+PublishTargetPanel::PublishTargetPanel(Globals& g, Dialogs& dialogs, sites::SitesWindow& hub,
                                        std::shared_ptr<Keyring> keyring, QWidget* parent)
     : QDialog(parent), g_(g), dialogs_(dialogs), hub_(hub), keyring_(std::move(keyring)) {
     setObjectName(QStringLiteral("frmPublishSettings"));

@@ -18,13 +18,15 @@ namespace fd {
 struct Globals;
 class Dialogs;
 class Keyring;
-class MainHub;
+namespace sites {
+class SitesWindow;
+}
 
 class PublishTargetPanel : public QDialog {
     Q_OBJECT
 public:
-    PublishTargetPanel(Globals& g, Dialogs& dialogs, MainHub& hub, std::shared_ptr<Keyring> keyring,
-                       QWidget* parent = nullptr);
+    PublishTargetPanel(Globals& g, Dialogs& dialogs, sites::SitesWindow& hub,
+                       std::shared_ptr<Keyring> keyring, QWidget* parent = nullptr);
 
     // Shows the target stored for rootUrl (empty fields when none).
     void showRoot(const QString& rootUrl);
@@ -42,7 +44,7 @@ private:
 
     Globals& g_;
     Dialogs& dialogs_;
-    MainHub& hub_;
+    sites::SitesWindow& hub_;
     std::shared_ptr<Keyring> keyring_;
     QString root_;
     PublishTarget stored_;

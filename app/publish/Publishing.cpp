@@ -8,7 +8,7 @@
 
 #include "sitemap/WrittenSiteMaps.h"
 #include "sitemap/XmlSitemap.h"
-#include "submit/IndexNowKey.h"
+#include "submit/indexnow/IndexNowKey.h"
 
 namespace fd {
 

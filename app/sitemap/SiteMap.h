@@ -13,8 +13,8 @@
 #include "core/AppError.h"
 #include "platform/Dialogs.h"
 #include "platform/InetTransfer.h"
+#include "platform/Upload.h"
 #include "platform/WebBrowser.h"
-#include "reports/Upload.h"
 
 class QObject;
 class QRandomGenerator;

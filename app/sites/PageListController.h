@@ -54,7 +54,8 @@ public:
     // saved (logged under routine).
     bool takeList(const QStringList& pages, const QString& routine);
     // Writes the tree to the site's list file and remembers it in the site's
-    // row. Throws AppError on failure (the caller's trap logs it).
+    // row. Throws AppError when either fails or no site is selected (the
+    // caller's trap logs it).
     void savePageList();
     // The tree emptied down to its root node.
     void cmdClearFilesList_Click();
@@ -81,7 +82,8 @@ public:
     void dropFile(const QString& path);
     void filesListClicked(QListWidgetItem* item);
 
-    // The path of the list file of the selected site.
+    // The path of the list file of the selected site. Throws AppError when
+    // none is selected.
     QString listFilePath() const;
 
 protected:

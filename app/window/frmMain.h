@@ -9,8 +9,8 @@
 #include <QStringList>
 #include <memory>
 
+#include "MainHub.h"
 #include "core/Globals.h"
-#include "core/MainHub.h"
 #include "platform/Dialogs.h"
 #include "platform/InetTransfer.h"
 #include "platform/Shell.h"

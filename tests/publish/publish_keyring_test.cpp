@@ -14,7 +14,7 @@
 #include "platform/Keyring.h"
 #include "publish/PublishTarget.h"
 #include "sitemap/WrittenSiteMaps.h"
-#include "submit/IndexNowKey.h"
+#include "submit/indexnow/IndexNowKey.h"
 #include "support/TestFolder.h"
 
 using namespace fd;

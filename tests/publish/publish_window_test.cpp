@@ -14,7 +14,7 @@
 #include "../submit/FakeHub.h"
 #include "PublishPeers.h"
 #include "core/ExtraTables.h"
-#include "core/MainHub.h"
+#include "window/MainHub.h"
 #include "platform/CurlHttpClient.h"
 #include "platform/Keyring.h"
 #include "publish/PublishTargetPanel.h"

@@ -241,7 +241,11 @@ IndexNowPlan planIndexNow(const QString& engineName, const QString& submitTempla
                           const QString& rootUrl, const QString& key, const QString& keyLocation,
                           const std::vector<PageToSubmit>& pages) {
     IndexNowPlan plan;
-    const QString keyProblem = indexNowKeyProblem(key);
+    // A root URL without a key is named, so the window and the command line
+    // both say which one needs it.
+    const QString keyProblem =
+        key.isEmpty() ? QStringLiteral("The root URL \"%1\" has no IndexNow key.").arg(rootUrl)
+                      : indexNowKeyProblem(key);
     if (!keyProblem.isEmpty()) {
         plan.problem = keyProblem + QStringLiteral(
                                         " Enter the key of this root URL on the Configuration "

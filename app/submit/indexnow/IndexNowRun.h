@@ -9,21 +9,18 @@
 #include <QString>
 #include <atomic>
 #include <functional>
-#include <map>
-#include <optional>
 
 #include "IndexNowProtocol.h"
-#include "SubmissionLedger.h"
 #include "platform/HttpClient.h"
+#include "submit/SubmissionMethod.h"
 
 namespace fd {
 
 // The time limits of an IndexNow request and the most of an answer read.
-struct IndexNowLimits {
-    long connectTimeoutMs = 15000;
-    long totalTimeoutMs = 60000;
-    qint64 maxAnswerBytes = 64 * 1024;
-};
+using IndexNowLimits = RequestLimits;
+
+// An IndexNow answer as the ledger keeps it.
+LedgerAnswer ledgerAnswer(const IndexNowAnswer& a, const QString& channel, const QString& endpoint);
 
 // Sends plan's first page as a GET and says what the engine answered.
 IndexNowAnswer sendIndexNowGet(HttpClient& http, const IndexNowPlan& plan,
@@ -39,21 +36,7 @@ struct IndexNowBatchJob {
     int urlsPerPost = kIndexNowMaxUrlsPerPost;  // at most 10,000
 };
 
-struct IndexNowBatchResult {
-    qsizetype planned = 0;              // pages that could go out
-    qsizetype sent = 0;                 // pages in requests that were sent
-    qsizetype recorded = 0;             // Submissions rows written
-    std::map<int, qsizetype> accepted;  // by status (200, 202)
-    std::map<int, qsizetype> refused;   // by status (any other)
-    qsizetype unanswered = 0;           // in requests that got no answer
-    QString unansweredText;
-    qsizetype notSent = 0;  // left out once the run stopped
-    bool cancelled = false;
-    QString stopText;                  // why the run stopped early, "" when it did not
-    std::optional<QDateTime> retryAt;  // after a 429
-    QString recordError;               // the recording failed: what happened
-    int requests = 0;
-};
+using IndexNowBatchResult = SubmissionRunResult;
 
 // Sends the plan's pages in POSTs of at most job.urlsPerPost URLs and
 // records each request's pages with its answer. The run stops, leaving the

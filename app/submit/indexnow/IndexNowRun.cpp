@@ -29,6 +29,11 @@ bool stopsTheRun(const IndexNowAnswer& a) {
 
 }  // namespace
 
+LedgerAnswer ledgerAnswer(const IndexNowAnswer& a, const QString& channel,
+                          const QString& endpoint) {
+    return {channel, endpoint, a.status, a.accepted, a.text};
+}
+
 IndexNowAnswer sendIndexNowGet(HttpClient& http, const IndexNowPlan& plan,
                                const IndexNowLimits& limits, const std::atomic<bool>* cancel) {
     HttpRequest rq = indexNowRequest(limits, cancel);
@@ -43,9 +48,9 @@ IndexNowBatchResult runIndexNowBatches(
     const auto& pages = job.plan.pages;
     r.planned = static_cast<qsizetype>(pages.size());
     if (pages.empty()) return r;
-    std::optional<SubmissionBatchRecorder> recorder;
+    std::optional<SubmissionRecorder> recorder;
     try {
-        recorder.emplace(job.databasePath, job.who);
+        recorder.emplace(job.databasePath);
     } catch (const AppError& e) {
         r.recordError = e.description();
         r.notSent = r.planned;
@@ -71,18 +76,10 @@ IndexNowBatchResult runIndexNowBatches(
         for (const PlannedPage& p : chunk) urls << p.url;
         rq.body = indexNowJsonBody(job.plan.host, job.plan.key, job.plan.keyLocation, urls);
         const IndexNowAnswer answer = interpretIndexNowAnswer(http.send(rq));
-        ++r.requests;
-        r.sent += static_cast<qsizetype>(n);
-        if (answer.status == 0) {
-            r.unanswered += static_cast<qsizetype>(n);
-            r.unansweredText = answer.text;
-        } else if (answer.accepted)
-            r.accepted[answer.status] += static_cast<qsizetype>(n);
-        else
-            r.refused[answer.status] += static_cast<qsizetype>(n);
+        const LedgerAnswer kept = ledgerAnswer(answer, kChannelIndexNowPost, job.plan.endpoint);
+        r.count(kept, static_cast<qsizetype>(n));
         try {
-            r.recorded += recorder->record(
-                chunk, ledgerAnswer(answer, kChannelIndexNowPost, job.plan.endpoint));
+            r.recorded += recorder->record(job.who, chunk, kept, QDateTime::currentDateTime());
         } catch (const AppError& e) {
             r.recordError = e.description();
         }

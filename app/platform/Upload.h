@@ -8,9 +8,9 @@
 #include <QString>
 #include <functional>
 
+#include "Dialogs.h"
+#include "InetTransfer.h"
 #include "core/AppError.h"
-#include "platform/Dialogs.h"
-#include "platform/InetTransfer.h"
 
 class QObject;
 class QWidget;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/HttpClient.h"
+#include "submit/SubmissionPages.h"
 
 namespace fd {
 
@@ -69,19 +70,6 @@ IndexNowAnswer interpretIndexNowAnswer(const HttpResponse& r,
 // later" when the engine did not say.
 QString retryAdvice(const std::optional<QDateTime>& retryAt,
                     const QDateTime& now = QDateTime::currentDateTime());
-
-// One page the user asks to submit: its address as the tree or the URL box
-// gives it, and the page path a submission records for it.
-struct PageToSubmit {
-    QString url;
-    QString path;
-};
-
-// A page that will go out: its escaped address beside what is recorded.
-struct PlannedPage {
-    QString url;
-    QString path;
-};
 
 // Which pages of a request go out, and why the others do not.
 struct IndexNowPlan {

@@ -1,6 +1,6 @@
 // The upload procedure against a scripted transfer control, and against the
 // real one with a local FTP server.
-#include "reports/Upload.h"
+#include "platform/Upload.h"
 
 #include <gtest/gtest.h>
 

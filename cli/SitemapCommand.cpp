@@ -1,76 +1,14 @@
-// sites, pages import, pages list and sitemap.
+// sitemap.
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonObject>
 
 #include "Cli.h"
 #include "discover/LastModified.h"
 #include "sitemap/SiteMap.h"
 #include "sitemap/WrittenSiteMaps.h"
 #include "sitemap/XmlSitemap.h"
-#include "sites/PageList.h"
 
 namespace fd::cli {
-
-namespace {}  // namespace
-
-int sitesCommand(Invocation& in) {
-    in.positional(0, {});
-    const std::vector<sites::SiteRecord> list = sites::readSites(*in.globals().gDB);
-    if (in.isSet(QStringLiteral("json"))) {
-        QJsonArray array;
-        for (const sites::SiteRecord& s : list) {
-            QJsonArray roots;
-            for (const sites::RootRecord& r : s.roots) roots.append(r.url);
-            array.append(QJsonObject{{QStringLiteral("name"), s.name},
-                                     {QStringLiteral("id"), s.id},
-                                     {QStringLiteral("roots"), roots}});
-        }
-        in.outJson(QJsonDocument(array));
-        return kOk;
-    }
-    QString text;
-    for (const sites::SiteRecord& s : list) {
-        if (s.roots.empty()) text += s.name + u'\n';
-        for (const sites::RootRecord& r : s.roots) text += s.name + u'\t' + r.url + u'\n';
-    }
-    in.out(text);
-    return kOk;
-}
-
-int pagesImportCommand(Invocation& in) {
-    const QString file = in.positional(1, QStringLiteral("FILE")).first();
-    const sites::SiteRecord site = in.site();
-    // As in the window, a list belongs under a root URL.
-    if (site.roots.empty()) fail(QStringLiteral("the site '%1' has no root URL").arg(site.name));
-    const QStringList pages = sites::readPageListFile(file);
-    const QString saved =
-        sites::saveSitePageList(*in.globals().gDB, in.globals().programFolder, site, pages);
-    in.note(QStringLiteral("%1 %2 imported into %3")
-                .arg(pages.size())
-                .arg(pages.size() == 1 ? QStringLiteral("page") : QStringLiteral("pages"), saved));
-    return kOk;
-}
-
-int pagesListCommand(Invocation& in) {
-    in.positional(0, {});
-    const sites::SiteRecord site = in.site();
-    const sites::RootRecord root = in.root(site);
-    const QStringList pages = in.pages(site);
-    if (in.isSet(QStringLiteral("json"))) {
-        QJsonArray array;
-        for (const QString& p : pages)
-            array.append(
-                QJsonObject{{QStringLiteral("page"), p}, {QStringLiteral("url"), root.url + p}});
-        in.outJson(QJsonDocument(array));
-        return kOk;
-    }
-    QString text;
-    for (const QString& p : pages) text += root.url + p + u'\n';
-    in.out(text);
-    return kOk;
-}
 
 int sitemapCommand(Invocation& in) {
     in.positional(0, {});

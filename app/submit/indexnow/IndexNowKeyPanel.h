@@ -7,9 +7,10 @@
 #include <QGroupBox>
 #include <memory>
 
-#include "BackgroundWork.h"
 #include "KeyFileCheck.h"
 #include "platform/HttpClient.h"
+#include "submit/BackgroundWork.h"
+#include "submit/SubmitWindow.h"
 
 class QLabel;
 class QLineEdit;
@@ -19,13 +20,12 @@ namespace fd {
 
 struct Globals;
 class Dialogs;
-class MainHub;
 
 class IndexNowKeyPanel : public QGroupBox {
     Q_OBJECT
 public:
-    IndexNowKeyPanel(Globals& g, Dialogs& dialogs, MainHub& hub, std::shared_ptr<HttpClient> http,
-                     QWidget* parent = nullptr);
+    IndexNowKeyPanel(Globals& g, Dialogs& dialogs, SubmitWindow& hub,
+                     std::shared_ptr<HttpClient> http, QWidget* parent = nullptr);
 
     // Shows the key stored for rootUrl (nothing when it has none).
     void showRoot(const QString& rootUrl);
@@ -55,7 +55,7 @@ private:
 
     Globals& g_;
     Dialogs& dialogs_;
-    MainHub& hub_;
+    SubmitWindow& hub_;
     std::shared_ptr<HttpClient> http_;
     QString root_;  // the root URL the fields belong to
     QString storedKey_, storedLocation_;

@@ -9,7 +9,6 @@
 #include "KeyFileCheck.h"
 #include "core/FileReplace.h"
 #include "core/Globals.h"
-#include "core/MainHub.h"
 #include "platform/Dialogs.h"
 
 namespace fd {
@@ -20,7 +19,7 @@ const QString kRoutine = QStringLiteral("IndexNowKeyPanel");
 
 }  // namespace
 
-IndexNowKeyPanel::IndexNowKeyPanel(Globals& g, Dialogs& dialogs, MainHub& hub,
+IndexNowKeyPanel::IndexNowKeyPanel(Globals& g, Dialogs& dialogs, SubmitWindow& hub,
                                    std::shared_ptr<HttpClient> http, QWidget* parent)
     : QGroupBox(QStringLiteral("IndexNow"), parent),
       g_(g),
