@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 #include <QUrl>
 
+#include "audit/RobotsTxt.h"
 #include "sitemap/WrittenSiteMaps.h"
 #include "sitemap/XmlSitemap.h"
 #include "submit/indexnow/IndexNowKey.h"
@@ -154,22 +155,6 @@ ServedCheck checkServed(HttpClient& http, const QString& url, const QByteArray& 
     return c;
 }
 
-QStringList robotsSitemaps(const QByteArray& robotsTxt) {
-    QStringList found;
-    QByteArray text = robotsTxt;
-    if (text.startsWith("\xEF\xBB\xBF")) text.remove(0, 3);
-    for (QByteArray line : text.split('\n')) {
-        const qsizetype hash = line.indexOf('#');
-        if (hash >= 0) line.truncate(hash);
-        const qsizetype colon = line.indexOf(':');
-        if (colon < 0) continue;
-        if (line.left(colon).trimmed().toLower() != "sitemap") continue;
-        const QString value = QString::fromUtf8(line.mid(colon + 1).trimmed());
-        if (!value.isEmpty()) found << value;
-    }
-    return found;
-}
-
 RobotsCheck checkRobotsSitemap(HttpClient& http, const QString& rootUrl, const QString& sitemapUrl,
                                const std::atomic<bool>* cancel) {
     const QString line = QStringLiteral("Sitemap: ") + sitemapUrl;
@@ -198,7 +183,7 @@ RobotsCheck checkRobotsSitemap(HttpClient& http, const QString& rootUrl, const Q
                         .arg(r.status)
                         .arg(line);
     } else {
-        for (const QString& s : robotsSitemaps(r.body))
+        for (const QString& s : audit::RobotsTxt::sitemaps(r.body))
             if (sameUrl(s, sitemapUrl)) c.listed = true;
         c.message = c.listed
                         ? QStringLiteral("The site's robots.txt names the sitemap (%1).").arg(line)

@@ -61,8 +61,6 @@ struct ServedCheck {
 ServedCheck checkServed(HttpClient& http, const QString& url, const QByteArray& expected,
                         const std::atomic<bool>* cancel = nullptr);
 
-// The "Sitemap:" lines of a robots.txt, in order.
-QStringList robotsSitemaps(const QByteArray& robotsTxt);
 // Reads the robots.txt of the root URL's host and says whether it names
 // sitemapUrl; when it does not, the message gives the line to add. The
 // robots.txt is never changed.

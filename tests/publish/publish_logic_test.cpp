@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "audit/RobotsTxt.h"
 #include "core/ExtraTables.h"
 #include "platform/SiteUpload.h"
 #include "publish/PublishTarget.h"
@@ -123,10 +124,11 @@ TEST(PublishFiles, sitemapsMapsAndTheKeyFile_goWhereTheSiteServesThem) {
 }
 
 TEST(RobotsTxt, sitemapLinesWhateverTheirCaseAndComments) {
-    EXPECT_EQ(robotsSitemaps("\xEF\xBB\xBFsitemap: https://a/1.xml\r\nUser-agent: *\n"
-                             "  SITEMAP :https://a/2.xml # main\n#Sitemap: https://a/3.xml\n"
-                             "Sitemap:\nDisallow: /sitemap:x\n"),
-              (QStringList{QStringLiteral("https://a/1.xml"), QStringLiteral("https://a/2.xml")}));
+    EXPECT_EQ(
+        audit::RobotsTxt::sitemaps("\xEF\xBB\xBFsitemap: https://a/1.xml\r\nUser-agent: *\n"
+                                   "  SITEMAP :https://a/2.xml # main\n#Sitemap: https://a/3.xml\n"
+                                   "Sitemap:\nDisallow: /sitemap:x\n"),
+        (QStringList{QStringLiteral("https://a/1.xml"), QStringLiteral("https://a/2.xml")}));
 }
 
 TEST(PublishTargets, storedPerRootUrl_withoutAPassword_andTheLastSitemapsRemembered) {
