@@ -54,6 +54,40 @@ struct MetaTag {
     QString content;
 };
 
+// An alternate of a page in another language or region: a
+// <link rel="alternate" hreflang="..."> of its head.
+struct Alternate {
+    QString hreflang;  // as written
+    QString url;       // absolute, without its fragment
+};
+
+// What a page's markup and headers say beyond its title and metas, read for
+// the checks of a page (see Findings.h).
+struct PageChecks {
+    int titleCount = 0;
+    bool hasLang = false;  // <html> carries a lang attribute
+    bool hasViewport = false;
+    bool hasOgTitle = false;
+    bool hasOgDescription = false;
+    int metasInBody = 0;
+    QStringList metasInBodyNamed;  // the first few, as "name=description"
+    int canonicalCount = 0;
+    bool canonicalInBody = false;
+    QString canonicalWritten;  // the first canonical's href as the page writes it
+    QList<Alternate> alternates;
+    int imagesWithoutAlt = 0;
+    QStringList imagesWithoutAltNamed;  // the first few sources
+    int mixedContent = 0;           // http images, scripts, stylesheets, frames of an https page
+    QStringList mixedContentNamed;  // the first few, as "img http://..."
+    int words = 0;                  // words of the body's text
+    quint64 textHash = 0;           // of the body's text, white space collapsed; 0 when none
+    int jsonLd = 0;                 // application/ld+json scripts
+    QStringList jsonLdProblems;     // one line for each that is invalid or incomplete
+    // From the answer's headers.
+    QString headerCanonical;  // a Link header's rel=canonical target, absolute
+    bool hsts = false;        // a Strict-Transport-Security header came
+};
+
 struct AuditPage {
     QString url;       // the address asked for
     QString finalUrl;  // where the redirects, if any, ended
@@ -86,6 +120,7 @@ struct AuditPage {
     QString h1Text;  // the first <h1>'s text
     QString lang;
     QList<MetaTag> metas;
+    PageChecks checks;
 
     // The redirect chain as one line: "url (301) -> url (302) -> final".
     QString redirectText() const;
