@@ -81,13 +81,15 @@ const std::vector<Command>& commands() {
          submitCommand},
         {QStringLiteral("audit"),
          QStringLiteral("--site NAME [--root URL] [--follow] [--page-limit N] [--per-host N] "
-                        "[--delay MS] [--keep-runs N] [--out FILE.txt|FILE.xlsx] [--json]"),
+                        "[--delay MS] [--keep-runs N] [--thin-words N] [--large-html-kb KB] "
+                        "[--out FILE.txt|FILE.xlsx] [--json]"),
          QStringLiteral("Audit a site's pages and list the findings."),
          QStringLiteral(
              "Runs the Tools menu's site audit on the root URL and the pages of the site's page "
              "list: every page fetched under the site's robots.txt and read, the findings drawn "
              "and compared with the previous complete run, and the run stored. The findings "
-             "list (page, finding, detail, state) is printed as tab-separated text, or as JSON "
+             "list (page, finding, detail, state, severity) is printed as tab-separated text, or "
+             "as JSON "
              "with the pages (each written as it is finished), or written to FILE.txt or "
              "FILE.xlsx by the list export control's writers. Progress goes to stderr when it is a "
              "terminal; Ctrl+C stops the run and "
@@ -109,6 +111,12 @@ const std::vector<Command>& commands() {
                  QStringLiteral("Complete runs of the root URL kept in the database; older "
                                 "ones are removed when this run is stored (20; 0 keeps all)."),
                  QStringLiteral("N")),
+          option(QStringLiteral("thin-words"),
+                 QStringLiteral("A page whose body has fewer words is thin content (200)."),
+                 QStringLiteral("N")),
+          option(QStringLiteral("large-html-kb"),
+                 QStringLiteral("An HTML page larger than this is reported (2048)."),
+                 QStringLiteral("KB")),
           option(QStringLiteral("out"), QStringLiteral("Write the findings list to this file."),
                  QStringLiteral("FILE")),
           jsonOption()},

@@ -33,6 +33,10 @@ struct AuditOptions {
     // Complete runs kept per root URL when a run is stored; older runs go in
     // the same transaction. 0 keeps every run.
     int keepRuns = 20;
+    // A page whose body has fewer words than this is thin content.
+    int thinWords = 200;
+    // An HTML page larger than this (KB, after decompression) is reported.
+    int largeHtmlKb = 2048;
 
     // The options with every number brought into its allowed range.
     AuditOptions bounded() const;
@@ -148,7 +152,38 @@ enum class FindingKind {
     NotHtml,
     NotRead,
     Slow,
+    // The checks of a page's markup and headers, and of pages against each
+    // other.
+    HreflangInvalid,
+    HreflangNoSelf,
+    HreflangNoReturn,
+    HreflangTargetBad,
+    HreflangDuplicate,
+    CanonicalSeveral,
+    CanonicalRelative,
+    CanonicalTargetBad,
+    CanonicalInBody,
+    CanonicalHeaderMismatch,
+    ImageAltMissing,
+    LangMissing,
+    LangInvalid,
+    ViewportMissing,
+    MetaInBody,
+    TitleSeveral,
+    ThinContent,
+    ContentDuplicate,
+    JsonLdInvalid,
+    OpenGraphMissing,
+    MixedContent,
+    HttpUnderHttps,
+    HstsMissing,
+    HtmlTooLarge,
 };
+
+// How much a finding weighs: an error keeps a page out of the engines or
+// breaks it, a warning harms how it is found or shown, a notice is worth a
+// look.
+enum class Severity { Error, Warning, Notice };
 
 // How a finding compares with the previous complete run of the same root URL.
 enum class FindingState { New, StillThere, Fixed };
@@ -168,6 +203,9 @@ bool findingKindFromCode(const QString& code, FindingKind* kind);
 QString findingText(FindingKind kind);
 // "new", "still there", "fixed".
 QString findingStateText(FindingState state);
+Severity findingSeverity(FindingKind kind);
+// "error", "warning", "notice".
+QString severityText(Severity severity);
 
 // Counts reported while a run goes on.
 struct AuditProgress {

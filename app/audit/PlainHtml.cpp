@@ -1238,6 +1238,11 @@ private:
         // Any other end tag closes the nearest element of its name, unless
         // a special element stands in the way.
         for (std::size_t k = stack_.size(); k-- > 0;) {
+            // libgumbo takes any unknown end tag for the end of any unknown
+            // element; the browser compares their names.
+            if (tag == GUMBO_TAG_UNKNOWN && stack_[k].tag == GUMBO_TAG_UNKNOWN &&
+                stack_[k].name != t.name)
+                return fail("an end tag of one unknown element inside another");
             if (same(stack_[k], tag, t.name)) {
                 impliedEndTags(tag);
                 return popTo(k);

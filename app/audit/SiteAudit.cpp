@@ -21,7 +21,7 @@ AuditResult runSiteAudit(const AuditRequest& request, const CrawlCallbacks& call
     };
     result.pages = crawlSite(pageUrls(result.rootUrl, request.pages), result.options, cb, cancel);
     result.cancelled = cancel.load();
-    result.findings = allFindings(result.pages, result.options);
+    result.findings = allFindings(result.pages, result.options, result.rootUrl);
     if (!request.databasePath.isEmpty())
         result.storeError =
             storeAuditRun(request.databasePath, result, started, QDateTime::currentDateTime());

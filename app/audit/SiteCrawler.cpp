@@ -406,6 +406,8 @@ private:
         curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &type);
         p.contentType = type ? QString::fromUtf8(type) : QString();
         p.xRobotsTag = headerValues(easy, "X-Robots-Tag");
+        p.checks.hsts = !headerValues(easy, "Strict-Transport-Security").isEmpty();
+        p.checks.headerCanonical = linkHeaderCanonical(headerValues(easy, "Link"), p.finalUrl);
         if (!error.isEmpty()) {
             p.error = error;
             finishPage(t->request.page);
@@ -479,6 +481,29 @@ private:
             if (i + 1 >= h->amount) break;
         }
         return values.join(QStringLiteral(", "));
+    }
+
+    // The target of a Link header's rel="canonical" ("<url>; rel=canonical",
+    // several links separated by commas), resolved against the page.
+    static QString linkHeaderCanonical(const QString& header, const QString& pageUrl) {
+        qsizetype at = 0;
+        while ((at = header.indexOf(u'<', at)) >= 0) {
+            const qsizetype close = header.indexOf(u'>', at);
+            if (close < 0) break;
+            const QString target = header.mid(at + 1, close - at - 1).trimmed();
+            qsizetype next = header.indexOf(u'<', close);
+            const QStringList params =
+                header.mid(close + 1, next < 0 ? -1 : next - close - 1).split(u';');
+            for (const QString& param : params) {
+                const QString key = param.section(u'=', 0, 0).trimmed().toLower();
+                QString value = param.section(u'=', 1).trimmed().toLower();
+                value.remove(u'"');
+                if (key == u"rel" && value.split(u' ', Qt::SkipEmptyParts).contains(u"canonical"))
+                    return QUrl(pageUrl).resolved(QUrl(target)).toString();
+            }
+            at = close;
+        }
+        return {};
     }
 
     void reportProgress(bool last) {

@@ -120,6 +120,10 @@ TEST(PlainReader, ReadsEachPageAsTheHtml5ParserOrLeavesItToIt) {
         {"<table><h1>x</h1><tr><td>y</table>", false},  // moved out of the table
         {"<table>text<tr><td>y</table>", false},
         {"<p>para<table><tr><td>y</table>", false},  // depends on the quirks mode
+        // Custom elements closed by their own names; an unknown end tag inside
+        // another unknown element (libgumbo closes it, the browser does not).
+        {"<x-card><x-title>t</x-title> words</x-card>", true},
+        {"<x-a>one</x-b>two", false},
         // What the plain reader leaves to the parser.
         // SVG and MathML: their text counts, their elements are none of the page's.
         {"<svg viewBox='0 0 1 1'><title>s</title><style>.a{}</style><path d=x/><a href=no>i</a>"

@@ -1,0 +1,110 @@
+// The checks of a page's markup and headers against a local site with one
+// page for each (tests/audit/fixtures/checks_site.py): each finding exactly
+// where it was planted and nowhere else; and the checks of https pages,
+// on pages read as an https site would serve them.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include "audit/AuditLists.h"
+#include "audit/Findings.h"
+#include "audit/PageReader.h"
+#include "audit/SiteAudit.h"
+#include "support/PeerProcess.h"
+#include "support/QtPrinters.h"
+
+using namespace fd::audit;
+
+TEST(AuditChecks, EachFindingExactlyWherePlanted) {
+    QTemporaryDir dir;
+    const QString list = dir.filePath(QStringLiteral("list"));
+    fd::test::PeerProcess site(QStringLiteral(FARROWDALE_TEST_FIXTURES "/checks_site.py"), {list});
+    ASSERT_TRUE(site.ok());
+    QFile f(list);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList parts =
+        QString::fromUtf8(f.readAll()).trimmed().split(QStringLiteral("\n\n"));
+    ASSERT_EQ(parts.size(), 2);
+    AuditRequest r;
+    r.rootUrl = QStringLiteral("http://127.0.0.1:%1/").arg(site.port());
+    r.pages = parts[0].split(u'\n');
+    const QStringList planted = parts[1].split(u'\n');
+    const QSet<QString> expected(planted.begin(), planted.end());
+    std::atomic<bool> cancel{false};
+    const AuditResult result = runSiteAudit(r, {}, cancel);
+    QSet<QString> found;
+    for (const AuditFinding& f : result.findings)
+        found << QString(f.url).remove(r.rootUrl) + u' ' + findingCode(f.kind);
+    EXPECT_EQ(found - expected, QSet<QString>()) << "unexpected findings";
+    EXPECT_EQ(expected - found, QSet<QString>()) << "missing findings";
+
+    // The detail says what was seen.
+    for (const AuditFinding& f : result.findings) {
+        if (f.kind == FindingKind::ImageAltMissing) EXPECT_EQ(f.detail, "1: a.png");
+        if (f.kind == FindingKind::HreflangInvalid) EXPECT_EQ(f.detail, "\"english-UK\"");
+        if (f.kind == FindingKind::JsonLdInvalid)
+            EXPECT_TRUE(f.detail.startsWith("Not valid JSON"));
+        if (f.kind == FindingKind::CanonicalHeaderMismatch)
+            EXPECT_TRUE(f.detail.endsWith(r.rootUrl + "clean.html")) << f.detail.toStdString();
+    }
+    // The limits are options of the run: with 300 words every page is thin.
+    r.options.thinWords = 300;
+    const AuditResult stricter = runSiteAudit(r, {}, cancel);
+    int thin = 0;
+    for (const AuditFinding& f : stricter.findings) thin += f.kind == FindingKind::ThinContent;
+    EXPECT_EQ(thin, r.pages.size() + 1);
+}
+
+TEST(AuditChecks, HttpsPagesMixedContentHstsAndHttpPagesUnderAnHttpsRoot) {
+    auto read = [](const QString& url, const QByteArray& body, bool hsts) {
+        AuditPage p;
+        p.url = p.finalUrl = url;
+        p.status = 200;
+        p.contentType = "text/html";
+        p.checks.hsts = hsts;
+        PageReadOptions o;
+        applyContent(p, readPage(body, p.contentType, url, o));
+        return p;
+    };
+    const QByteArray words = QByteArray("word ").repeated(250);
+    auto head = [](const QByteArray& name) {
+        return "<html lang=en><head><title>" + name +
+               "</title><meta name=description content=" + name +
+               "><meta name=viewport content=w><meta property=og:title content=t>"
+               "<meta property=og:description content=d>";
+    };
+    QList<AuditPage> pages;
+    pages << read("https://h/", head("r") + "</head><body><h1>h</h1>" + words + "root", true);
+    // http resources: an image, a script, a stylesheet, a frame; https and
+    // protocol-relative ones are not mixed.
+    pages << read(
+        "https://h/mixed.html",
+        head("m") + "<link rel=stylesheet href='http://cdn/s.css'></head><body><h1>h</h1>" + words +
+            "mixed<img alt=a src='HTTP://cdn/a.png'><img alt=b src='//cdn/b.png'>"
+            "<script src='http://cdn/x.js'></script><iframe src='http://f/'></iframe>"
+            "<img alt=c src='https://cdn/c.png'>",
+        true);
+    pages << read("https://h/no-hsts.html", head("n") + "</head><body><h1>h</h1>" + words + "x",
+                  false);
+    pages << read("http://h/plain.html", head("p") + "</head><body><h1>h</h1>" + words + "y",
+                  false);
+    QSet<QString> found;
+    QString mixed;
+    for (const AuditFinding& f : allFindings(pages, AuditOptions{}, "https://h/")) {
+        found << f.url + u' ' + findingCode(f.kind);
+        if (f.kind == FindingKind::MixedContent) mixed = f.detail;
+    }
+    EXPECT_EQ(found, QSet<QString>({"https://h/mixed.html mixed-content",
+                                    "https://h/no-hsts.html hsts-missing",
+                                    "http://h/plain.html http-under-https"}));
+    EXPECT_EQ(mixed,
+              "4 over http: stylesheet http://cdn/s.css, img http://cdn/a.png, script "
+              "http://cdn/x.js, frame http://f/");
+    // The severities the list sorts by.
+    EXPECT_EQ(findingSeverity(FindingKind::MixedContent), Severity::Error);
+    EXPECT_EQ(findingSeverity(FindingKind::HstsMissing), Severity::Notice);
+    EXPECT_EQ(findingListRow({"u", FindingKind::ThinContent, "d", FindingState::New}).last(),
+              "warning");
+}
