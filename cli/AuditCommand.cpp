@@ -122,6 +122,7 @@ int auditCommand(Invocation& in) {
     request.options.delayMs = optionNumber(in, QStringLiteral("delay"), request.options.delayMs);
     request.options.keepRuns =
         optionNumber(in, QStringLiteral("keep-runs"), request.options.keepRuns);
+    request.options.rendered = in.isSet(QStringLiteral("rendered"));
     request.options.thinWords =
         optionNumber(in, QStringLiteral("thin-words"), request.options.thinWords);
     request.options.largeHtmlKb =
@@ -181,6 +182,7 @@ int auditCommand(Invocation& in) {
     else if (out.isEmpty())
         in.out(listText(findingsTable(result)));
 
+    if (!result.renderError.isEmpty()) fail(result.renderError);
     if (!result.storeError.isEmpty())
         fail(QStringLiteral("the run was not stored: ") + result.storeError);
     if (result.cancelled) fail(QStringLiteral("the audit was cancelled"));

@@ -80,9 +80,10 @@ const std::vector<Command>& commands() {
           option(QStringLiteral("all"), QStringLiteral("Every page of the site's page list."))},
          submitCommand},
         {QStringLiteral("audit"),
-         QStringLiteral("--site NAME [--root URL] [--follow] [--page-limit N] [--per-host N] "
-                        "[--delay MS] [--keep-runs N] [--thin-words N] [--large-html-kb KB] "
-                        "[--out FILE.txt|FILE.xlsx] [--json]"),
+         QStringLiteral(
+             "--site NAME [--root URL] [--follow] [--page-limit N] [--per-host N] "
+             "[--delay MS] [--keep-runs N] [--thin-words N] [--large-html-kb KB] [--rendered] "
+             "[--out FILE.txt|FILE.xlsx] [--json]"),
          QStringLiteral("Audit a site's pages and list the findings."),
          QStringLiteral(
              "Runs the Tools menu's site audit on the root URL and the pages of the site's page "
@@ -111,6 +112,10 @@ const std::vector<Command>& commands() {
                  QStringLiteral("Complete runs of the root URL kept in the database; older "
                                 "ones are removed when this run is stored (20; 0 keeps all)."),
                  QStringLiteral("N")),
+          option(QStringLiteral("rendered"),
+                 QStringLiteral("Also read each HTML page as the browser renders it (by the "
+                                "program farrowdale-render, two at a time, 15 s each) and report "
+                                "what its scripts set or add.")),
           option(QStringLiteral("thin-words"),
                  QStringLiteral("A page whose body has fewer words is thin content (200)."),
                  QStringLiteral("N")),

@@ -61,6 +61,13 @@ constexpr KindNames kKinds[] = {
     {FindingKind::HttpUnderHttps, "http-under-https", "http page under an https root"},
     {FindingKind::HstsMissing, "hsts-missing", "No Strict-Transport-Security"},
     {FindingKind::HtmlTooLarge, "html-large", "HTML page over the size limit"},
+    {FindingKind::RenderedTitle, "rendered-title", "Title set by script"},
+    {FindingKind::RenderedDescription, "rendered-description", "Description set by script"},
+    {FindingKind::RenderedCanonical, "rendered-canonical", "Canonical set by script"},
+    {FindingKind::RenderedRobots, "rendered-robots", "Robots meta set by script"},
+    {FindingKind::RenderedH1, "rendered-h1", "<h1> set by script"},
+    {FindingKind::RenderedLinks, "rendered-links", "Links only after rendering"},
+    {FindingKind::RenderedLimit, "rendered-limit", "Rendering stopped or refused"},
 };
 
 const KindNames& names(FindingKind kind) {
@@ -164,6 +171,7 @@ Severity findingSeverity(FindingKind kind) {
         case FindingKind::NotHtml:
         case FindingKind::OpenGraphMissing:
         case FindingKind::HstsMissing:
+        case FindingKind::RenderedLinks:
             return Severity::Notice;
         default:
             return Severity::Warning;

@@ -38,6 +38,10 @@ struct AuditOptions {
     // An HTML page larger than this (KB, after decompression) is reported.
     int largeHtmlKb = 2048;
 
+    // Also read each HTML page as the browser renders it (the rendering
+    // program farrowdale-render, two pages at a time, 15 s each).
+    bool rendered = false;
+
     // The options with every number brought into its allowed range.
     AuditOptions bounded() const;
 };
@@ -92,6 +96,20 @@ struct PageChecks {
     bool hsts = false;        // a Strict-Transport-Security header came
 };
 
+// A page as the browser rendered it (AuditOptions::rendered).
+struct RenderedPage {
+    bool done = false;  // the page was rendered
+    QString error;      // why it ended without a reading (its time limit, ...)
+    QStringList notes;  // what the page tried and was refused
+    QString title;
+    bool hasDescription = false;
+    QString description, robots, canonical, h1Text;
+    int h1Count = 0;
+    int linksAdded = 0;           // links only the rendered page has
+    QStringList linksAddedNamed;  // the first few
+    QStringList ownLinks;         // the raw page's links, kept until it is rendered
+};
+
 struct AuditPage {
     QString url;       // the address asked for
     QString finalUrl;  // where the redirects, if any, ended
@@ -125,6 +143,7 @@ struct AuditPage {
     QString lang;
     QList<MetaTag> metas;
     PageChecks checks;
+    RenderedPage rendered;
 
     // The redirect chain as one line: "url (301) -> url (302) -> final".
     QString redirectText() const;
@@ -178,6 +197,14 @@ enum class FindingKind {
     HttpUnderHttps,
     HstsMissing,
     HtmlTooLarge,
+    // The page as the browser renders it.
+    RenderedTitle,
+    RenderedDescription,
+    RenderedCanonical,
+    RenderedRobots,
+    RenderedH1,
+    RenderedLinks,
+    RenderedLimit,
 };
 
 // How much a finding weighs: an error keeps a page out of the engines or
@@ -221,8 +248,9 @@ struct AuditResult {
     QList<AuditFinding> findings;
     int pagesFound = 0;  // pages known when the run ended (more than pages when cancelled)
     bool cancelled = false;
-    QString storeError;  // why the run could not be stored; empty when it was
-    qint64 runId = 0;    // the stored run's number, 0 when not stored
+    QString storeError;   // why the run could not be stored; empty when it was
+    QString renderError;  // why pages could not be rendered; empty when they were (or not asked)
+    qint64 runId = 0;     // the stored run's number, 0 when not stored
 };
 
 }  // namespace fd::audit

@@ -6,6 +6,7 @@
 
 #include "AuditUrl.h"
 #include "LanguageCodes.h"
+#include "RenderedPages.h"
 
 namespace fd::audit {
 
@@ -287,6 +288,7 @@ QList<AuditFinding> pageFindings(const AuditPage& p, const AuditOptions& o) {
     if (p.error.isEmpty() && p.status > 0 && p.timeMs > o.slowMs)
         add(FindingKind::Slow, QStringLiteral("%1 ms").arg(p.timeMs));
     if (answeredOk(p)) markupFindings(p, o, add);
+    f += renderedFindings(p);
     return f;
 }
 

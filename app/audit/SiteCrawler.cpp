@@ -266,6 +266,10 @@ private:
     void takeReadPages() {
         for (Readers::Result& r : readers_->take()) {
             applyContent(pages_[r.page], r.content);
+            if (o_.rendered)
+                for (const PageLink& l : r.content.linkRecords)
+                    if (l.element == u"a" || l.element == u"area")
+                        pages_[r.page].rendered.ownLinks << l.target;
             for (const QString& link : std::as_const(r.content.links)) addPage(link, false);
             finishPage(r.page);
         }
@@ -421,6 +425,7 @@ private:
             PageReadOptions read;
             read.links = o_.followLinks && static_cast<int>(pages_.size()) < o_.pageLimit;
             read.linkOrigin = linkOrigin_;
+            read.linkRecords = o_.rendered;
             readers_->push(
                 Readers::Job{t->request.page, std::move(t->body), p.contentType, p.finalUrl, read});
             return;

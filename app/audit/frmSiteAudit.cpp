@@ -149,6 +149,13 @@ frmSiteAudit::frmSiteAudit(SiteAuditServices services, QWidget* parent)
     spnLargeHtml_ =
         spin("spnLargeHtml", "Largest &HTML (KB):", 1, 1024 * 1024, defaults.largeHtmlKb);
     spnLargeHtml_->setToolTip(QStringLiteral("An HTML page larger than this is reported"));
+    checks->addSpacing(12);
+    chkRendered_ = new QCheckBox(QStringLiteral("Read pages as the &browser renders them"), this);
+    chkRendered_->setObjectName(QStringLiteral("chkRendered"));
+    chkRendered_->setToolTip(
+        QStringLiteral("Also load each HTML page in a browser without images, keeping nothing "
+                       "between runs, and report what its scripts set or add (15 s a page)"));
+    checks->addWidget(chkRendered_);
     checks->addStretch();
     v->addLayout(checks);
 
@@ -225,6 +232,7 @@ void frmSiteAudit::startAudit() {
     r.options.keepRuns = spnKeepRuns_->value();
     r.options.thinWords = spnThinWords_->value();
     r.options.largeHtmlKb = spnLargeHtml_->value();
+    r.options.rendered = chkRendered_->isChecked();
     r.databasePath = services_.databasePath;
     lvwAuditPages_->clear();
     lvwAuditFindings_->clear();
@@ -247,7 +255,7 @@ void frmSiteAudit::setRunning(bool on) {
     for (QWidget* w : {static_cast<QWidget*>(chkFollowLinks_), static_cast<QWidget*>(spnPageLimit_),
                        static_cast<QWidget*>(spnConcurrency_), static_cast<QWidget*>(spnDelay_),
                        static_cast<QWidget*>(spnKeepRuns_), static_cast<QWidget*>(spnThinWords_),
-                       static_cast<QWidget*>(spnLargeHtml_)})
+                       static_cast<QWidget*>(spnLargeHtml_), static_cast<QWidget*>(chkRendered_)})
         w->setEnabled(!on);
 }
 
@@ -311,6 +319,7 @@ void frmSiteAudit::finish(const AuditResult& result) {
             .arg(fresh)
             .arg(still)
             .arg(fixed);
+    if (!result.renderError.isEmpty()) text += u' ' + result.renderError + u'.';
     if (!result.storeError.isEmpty()) {
         text += QStringLiteral(" The run could not be stored: ") + result.storeError;
         if (services_.log)

@@ -77,6 +77,7 @@ private:
     QSpinBox* spnKeepRuns_ = nullptr;
     QSpinBox* spnThinWords_ = nullptr;
     QSpinBox* spnLargeHtml_ = nullptr;
+    QCheckBox* chkRendered_ = nullptr;
     QPushButton* cmdStart_ = nullptr;
     QPushButton* cmdCancel_ = nullptr;
     QProgressBar* prgAudit_ = nullptr;

@@ -4,7 +4,9 @@
 // on pages read as an https site would serve them.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
 #include <QSet>
 #include <QTemporaryDir>
 
@@ -26,7 +28,7 @@ TEST(AuditChecks, EachFindingExactlyWherePlanted) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QStringList parts =
         QString::fromUtf8(f.readAll()).trimmed().split(QStringLiteral("\n\n"));
-    ASSERT_EQ(parts.size(), 2);
+    ASSERT_EQ(parts.size(), 3);
     AuditRequest r;
     r.rootUrl = QStringLiteral("http://127.0.0.1:%1/").arg(site.port());
     r.pages = parts[0].split(u'\n');
@@ -55,6 +57,50 @@ TEST(AuditChecks, EachFindingExactlyWherePlanted) {
     int thin = 0;
     for (const AuditFinding& f : stricter.findings) thin += f.kind == FindingKind::ThinContent;
     EXPECT_EQ(thin, r.pages.size() + 1);
+}
+
+TEST(AuditChecks, RenderedPagesSayWhatTheirScriptsSetAndEndAtTheirLimit) {
+    QTemporaryDir dir;
+    const QString list = dir.filePath(QStringLiteral("list"));
+    fd::test::PeerProcess site(QStringLiteral(FARROWDALE_TEST_FIXTURES "/checks_site.py"), {list});
+    ASSERT_TRUE(site.ok());
+    QFile f(list);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList parts =
+        QString::fromUtf8(f.readAll()).trimmed().split(QStringLiteral("\n\n"));
+    ASSERT_EQ(parts.size(), 3);
+    AuditRequest r;
+    r.rootUrl = QStringLiteral("http://127.0.0.1:%1/").arg(site.port());
+    for (const QString& p : parts[0].split(u'\n'))
+        if (p.startsWith(QLatin1String("script-")) || p == u"clean.html") r.pages << p;
+    r.options.rendered = true;
+    qputenv("FARROWDALE_RENDER", FARROWDALE_RENDER_PROGRAM);
+    std::atomic<bool> cancel{false};
+    QElapsedTimer clock;
+    clock.start();
+    const AuditResult result = runSiteAudit(r, {}, cancel);
+    EXPECT_EQ(result.renderError, QString());
+    QSet<QString> found;
+    QHash<QString, QString> details;
+    for (const AuditFinding& x : result.findings) {
+        const QString code = findingCode(x.kind);
+        if (!code.startsWith(QLatin1String("rendered-"))) continue;
+        found << QString(x.url).remove(r.rootUrl) + u' ' + code;
+        details.insert(QString(x.url).remove(r.rootUrl) + u' ' + code, x.detail);
+    }
+    const QStringList planted = parts[2].split(u'\n');
+    EXPECT_EQ(found, QSet<QString>(planted.begin(), planted.end()));
+    EXPECT_EQ(details.value("script-title.html rendered-title"),
+              "raw: \"Page script-title\"; rendered: \"Set by script\"");
+    EXPECT_EQ(details.value("script-canonical.html rendered-canonical"),
+              "raw: (none); rendered: \"" + r.rootUrl + "clean.html\"");
+    EXPECT_TRUE(details.value("script-links.html rendered-links").startsWith("3: "));
+    EXPECT_EQ(details.value("script-busy.html rendered-limit"),
+              "The page did not finish within 15 s");
+    EXPECT_TRUE(details.value("script-window.html rendered-limit").contains("opened a window"));
+    EXPECT_TRUE(details.value("script-window.html rendered-limit").contains("tried to leave"));
+    // Two at a time: the page that never finishes holds one of the two.
+    EXPECT_LT(clock.elapsed(), 40000);
 }
 
 TEST(AuditChecks, HttpsPagesMixedContentHstsAndHttpPagesUnderAnHttpsRoot) {
