@@ -245,7 +245,8 @@ void appendUtf8(std::string& out, unsigned cp) {
 
 // Whether utf8 holds characters the HTML parser replaces or drops: C0
 // controls other than TAB, LF and FF (NUL among them), DEL and C1 controls,
-// and the noncharacters (U+FDD0 to U+FDEF, and U+xFFFE, U+xFFFF).
+// the noncharacters (U+FDD0 to U+FDEF, and U+xFFFE, U+xFFFF), and bytes
+// that are not UTF-8.
 bool hasControls(std::string_view utf8) {
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const std::size_t n = utf8.size();
@@ -265,6 +266,18 @@ bool hasControls(std::string_view utf8) {
             // U+xFFFE and U+xFFFF of the other planes: xx 8F/9F/AF/BF BF BE-BF.
             if (i + 3 < n && (p[i + 1] & 0x0F) == 0x0F && p[i + 2] == 0xBF && p[i + 3] >= 0xBE)
                 return true;
+        }
+        if (c >= 0x80) {
+            // Bytes that are not UTF-8 (the parser reads each as U+FFFD).
+            const std::size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+            if (len == 0 || c > 0xF4 || i + len > n) return true;
+            for (std::size_t k = 1; k < len; ++k)
+                if ((p[i + k] & 0xC0) != 0x80) return true;
+            const unsigned second = p[i + 1];
+            if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second >= 0xA0) ||
+                (c == 0xF0 && second < 0x90) || (c == 0xF4 && second >= 0x90))
+                return true;
+            i += len - 1;
         }
     }
     return false;
@@ -305,7 +318,7 @@ public:
 
     bool run() {
         if (hasControls(s_)) {
-            why_ = "a control character or noncharacter";
+            why_ = "a control character, a noncharacter or a byte that is not UTF-8";
             return false;
         }
         const std::size_t n = s_.size();

@@ -33,6 +33,9 @@ double gParsePagesPerSecond = 0;
 double gFullParserPagesPerSecond = 0;
 bool gPlainRead = false;
 double gPeakMb = 0;
+double gRenderedPagesPerSecond = 0;
+double gRenderPeakMb = 0;
+constexpr int kRenderedPages = 100;
 double gAuditCpuMs = 0;  // processor time of the whole audit, every thread
 double gPeerCpuMs = 0;   // processor time of the peer's process
 
@@ -137,6 +140,38 @@ void BM_ReadPageFullParserOneCore(benchmark::State& state) {
     readPages(state, true);
 }
 
+// The peak resident size of the largest process this one waited for (the
+// rendering program, or one of the browser processes it started), in MB.
+double childPeakMb() {
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return u.ru_maxrss / 1024.0;
+}
+
+// The audit with its pages read as the browser renders them, over the first
+// pages of the site: pages per second of rendering (the audit's own fetch
+// and read are a small part of it).
+void BM_RenderedAudit(benchmark::State& state) {
+    if (!site().ok()) return state.SkipWithError("the site server did not start");
+    fd::audit::AuditRequest r;
+    r.rootUrl = site().base() + QStringLiteral("/p/0.html");
+    for (int i = 1; i < kRenderedPages; ++i)
+        r.pages << site().base() + QStringLiteral("/p/%1.html").arg(i);
+    r.options.rendered = true;
+    qputenv("FARROWDALE_RENDER", FARROWDALE_RENDER_PROGRAM);
+    std::atomic<bool> cancel{false};
+    for (auto _ : state) {
+        const fd::audit::AuditResult result = fd::audit::runSiteAudit(r, {}, cancel);
+        int rendered = 0;
+        for (const fd::audit::AuditPage& p : result.pages)
+            rendered += p.rendered.done && p.rendered.error.isEmpty();
+        if (!result.renderError.isEmpty() || rendered != kRenderedPages)
+            state.SkipWithError("not every page was rendered");
+    }
+    gRenderPeakMb = childPeakMb();
+    state.SetItemsProcessed(state.iterations() * kRenderedPages);
+}
+
 class Reporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -146,6 +181,7 @@ public:
             const double rate = it->second.value;
             const std::string name = r.run_name.function_name;
             if (name == "BM_WholeAudit") gAuditPagesPerSecond = rate;
+            if (name == "BM_RenderedAudit") gRenderedPagesPerSecond = rate;
             if (name == "BM_ReadPageOneCore") gParsePagesPerSecond = rate;
             if (name == "BM_ReadPageFullParserOneCore") gFullParserPagesPerSecond = rate;
         }
@@ -159,6 +195,7 @@ BENCHMARK(BM_ReadPageOneCore)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(BM_ReadPageFullParserOneCore)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(BM_WholeAudit)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_PythonPeer)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
+BENCHMARK(BM_RenderedAudit)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -185,5 +222,10 @@ int main(int argc, char** argv) {
             gAuditCpuMs / kPages, gPeerCpuMs / kPages, load[0], int(sysconf(_SC_NPROCESSORS_ONLN)));
     }
     std::printf("Peak memory of the whole audit: %.0f MB (target < 300 MB)\n", gPeakMb);
+    if (gRenderedPagesPerSecond > 0)
+        std::printf(
+            "Rendered, %d pages: %.1f pages/s (target >= 5 pages/s); peak memory of the largest "
+            "rendering process: %.0f MB, with the audit's own %.0f MB (target < 1 GB)\n",
+            kRenderedPages, gRenderedPagesPerSecond, gRenderPeakMb, gPeakMb);
     return 0;
 }
