@@ -190,26 +190,40 @@ void Invocation::ensureExtraTables() {
         fail(QStringLiteral("the database could not be brought up to date: ") + error);
 }
 
+sites::SiteSelection& Invocation::selection() {
+    if (!selection_)
+        selection_ =
+            std::make_unique<sites::SiteSelection>(*globals().gDB, globals().programFolder);
+    return *selection_;
+}
+
 sites::SiteRecord Invocation::site() {
     const QString name = required(QStringLiteral("site"));
-    const auto found = sites::findSite(sites::readSites(*globals().gDB), name);
-    if (!found) fail(QStringLiteral("there is no site named '%1'").arg(name));
-    return *found;
+    if (!selection().chooseSite(name))
+        fail(QStringLiteral("there is no site named '%1'").arg(name));
+    return *selection().site();
 }
 
 sites::RootRecord Invocation::root(const sites::SiteRecord& site) {
     if (site.roots.empty()) fail(QStringLiteral("the site '%1' has no root URL").arg(site.name));
-    if (!isSet(QStringLiteral("root"))) return site.roots.front();
+    sites::SiteSelection& chosen = selection();
+    if (!chosen.site() || chosen.site()->id != site.id) chosen.setSite(site);
+    const bool named = isSet(QStringLiteral("root"));
     const QString wanted = value(QStringLiteral("root"));
-    for (const sites::RootRecord& r : site.roots)
-        if (r.url == wanted) return r;
-    fail(QStringLiteral("'%1' is not a root URL of the site '%2'").arg(wanted, site.name));
+    if ((named && wanted.isEmpty()) || !chosen.chooseRoot(named ? wanted : QString()))
+        fail(QStringLiteral("'%1' is not a root URL of the site '%2'").arg(wanted, site.name));
+    return *chosen.root();
+}
+
+sites::SiteSelection& Invocation::siteAndRoot() {
+    root(site());
+    return selection();
 }
 
 QStringList Invocation::pages(const sites::SiteRecord& site) {
-    const QString file = sites::readLastListFile(*globals().gDB, site.id);
-    if (file.isEmpty()) return {};
-    return sites::readPageListFile(file);
+    sites::SiteSelection& chosen = selection();
+    if (!chosen.site() || chosen.site()->id != site.id) chosen.setSite(site);
+    return chosen.pages();
 }
 
 void Invocation::progress(const QString& text) const {

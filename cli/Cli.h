@@ -17,6 +17,7 @@
 #include "core/Globals.h"
 #include "platform/Dialogs.h"
 #include "sites/SiteRecords.h"
+#include "sites/SiteSelection.h"
 
 namespace listcaster {
 class TableSource;
@@ -96,12 +97,17 @@ public:
     CliErrorSink& errors();
     CliDialogs& dialogs() { return dialogs_; }
 
+    // The site and root URL the command works on, chosen by site() and
+    // root() (the site by its name, as the Configuration tab lists it).
+    sites::SiteSelection& selection();
     // The site named by --site, with its roots; Failure when there is none.
     sites::SiteRecord site();
     // The root URL of the site to work on: --root when given (it must be one
     // of the site's), else the site's first, as the Configuration tab selects
     // it. Failure when the site has none.
     sites::RootRecord root(const sites::SiteRecord& site);
+    // Both of them at once.
+    sites::SiteSelection& siteAndRoot();
 
     // The pages of the site's list: the file the site last had open, read as
     // the window reads it when the site is chosen. No list yet is no pages.
@@ -120,6 +126,7 @@ private:
     QString folderOption_;
     std::unique_ptr<Globals> globals_;
     std::unique_ptr<CliErrorSink> errors_;
+    std::unique_ptr<sites::SiteSelection> selection_;
     CliDialogs dialogs_;
 };
 
@@ -155,10 +162,12 @@ void writeFileWhole(const QString& path, const QByteArray& bytes);
 int sitesCommand(Invocation& in);
 int pagesImportCommand(Invocation& in);
 int pagesListCommand(Invocation& in);
+int pagesDiscoverCommand(Invocation& in);
 int sitemapCommand(Invocation& in);
 int submitCommand(Invocation& in);
 int reportCommand(Invocation& in);
 int updateCatalogueCommand(Invocation& in);
 int auditCommand(Invocation& in);
+int publishCommand(Invocation& in);
 
 }  // namespace fd::cli

@@ -41,6 +41,35 @@ const std::vector<Command>& commands() {
                         "page) per line."),
          {siteOption(), rootOption(), jsonOption()},
          pagesListCommand},
+        {QStringLiteral("pages discover"),
+         QStringLiteral("--site NAME [--root URL] [--crawl] [--page-limit N] [--add] [--dry-run] "
+                        "[--json]"),
+         QStringLiteral("Find a site's pages from its robots.txt, sitemaps and a crawl."),
+         QStringLiteral(
+             "Reads the sitemaps the root URL's robots.txt names (or, when it names none, "
+             "/sitemap.xml, /sitemap_index.xml and /sitemap.xml.gz): sitemaps, indexes nested "
+             "up to three levels, gzip, plain-text sitemaps, RSS and Atom feeds; with --crawl "
+             "also follows the links of the root URL and the sitemap pages on the site, under "
+             "robots.txt, up to --page-limit pages (10000). The pages under the root URL become "
+             "the site's page list, as Replace List in the window's File > Discover Pages from "
+             "Site does (with --add the pages the list lacks are added to it, as Add to List "
+             "does); the list is saved in the program folder under the site's list name, the "
+             "site remembers it, and each page's last-modified time is kept. The counts and any "
+             "file that could not be read go to stderr; the saved list's path to stdout, or "
+             "with --dry-run (nothing is changed) the addresses found, or with --json the whole "
+             "result. A discovery that finds nothing changes nothing (exit code 1); so does "
+             "Ctrl+C."),
+         {siteOption(), rootOption(),
+          option(QStringLiteral("crawl"),
+                 QStringLiteral("Also follow links on the site, under robots.txt.")),
+          option(QStringLiteral("page-limit"),
+                 QStringLiteral("Pages the crawl fetches at most (10000)."), QStringLiteral("N")),
+          option(QStringLiteral("add"),
+                 QStringLiteral("Add the pages the list lacks instead of replacing it.")),
+          option(QStringLiteral("dry-run"),
+                 QStringLiteral("Change nothing: print the addresses found.")),
+          jsonOption()},
+         pagesDiscoverCommand},
         {QStringLiteral("sitemap"),
          QStringLiteral("--site NAME [--root URL] [--html] [--xml [--gzip]] --out DIR"),
          QStringLiteral("Write a site's site map or XML sitemaps."),
@@ -126,6 +155,40 @@ const std::vector<Command>& commands() {
                  QStringLiteral("FILE")),
           jsonOption()},
          auditCommand},
+        {QStringLiteral("publish"),
+         QStringLiteral("--site NAME [--root URL] [--sitemaps DIR] [--key-file] [--html-map FILE] "
+                        "[--password-file FILE] [--trust-host-key FINGERPRINT]"),
+         QStringLiteral("Publish sitemaps, the site map and the key file to the site."),
+         QStringLiteral(
+             "Uploads files to the root URL's publish address (sftp://, ftps:// or ftp://, set "
+             "on the Configuration tab), as Tools > Publish to Site... does: each file under a "
+             "temporary name, renamed into place once whole; then each is fetched back from the "
+             "site and compared byte for byte, and the site's robots.txt is read for the "
+             "sitemap's Sitemap: line (the line to add is printed when it is missing). Without "
+             "file options, the XML sitemaps and the HTML site map last written for the root URL "
+             "and its IndexNow key file are published. The password comes from the desktop's "
+             "keyring, or from --password-file (its first line; \"-\" reads standard input); "
+             "SFTP also logs in with the SSH agent and ~/.ssh/id_ed25519, id_ecdsa or id_rsa. "
+             "The server's host key must be in ~/.ssh/known_hosts; a key not there yet is "
+             "refused with its fingerprint, and trusted when that fingerprint is given with "
+             "--trust-host-key. A changed host key is always refused. Fails unless every file "
+             "was uploaded and the site serves it as uploaded. Ctrl+C stops the upload."),
+         {siteOption(), rootOption(),
+          option(QStringLiteral("sitemaps"),
+                 QStringLiteral("The XML sitemaps in DIR: sitemap.xml (or sitemap.xml.gz) and "
+                                "its numbered files."),
+                 QStringLiteral("DIR")),
+          option(QStringLiteral("key-file"), QStringLiteral("The root URL's IndexNow key file.")),
+          option(QStringLiteral("html-map"), QStringLiteral("The HTML site map FILE."),
+                 QStringLiteral("FILE")),
+          option(QStringLiteral("password-file"),
+                 QStringLiteral("Read the password from FILE instead of the keyring."),
+                 QStringLiteral("FILE")),
+          option(QStringLiteral("trust-host-key"),
+                 QStringLiteral("Trust a host key not yet in known_hosts that has this "
+                                "fingerprint (SHA256:...), and add it there."),
+                 QStringLiteral("FINGERPRINT"))},
+         publishCommand},
         {QStringLiteral("report"),
          QStringLiteral(
              "changes|submissions --from DATE --to DATE [--site NAME] --out FILE.txt|FILE.xlsx"),

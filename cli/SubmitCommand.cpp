@@ -1,5 +1,4 @@
 // submit.
-#include <QUrl>
 #include <atomic>
 #include <csignal>
 
@@ -8,10 +7,8 @@
 #include "browser/HtmlSnapshot.h"
 #include "platform/CurlHttpClient.h"
 #include "submit/EngineCatalogue.h"
-#include "submit/IndexNowKey.h"
-#include "submit/IndexNowRun.h"
-#include "submit/QueryTemplate.h"
-#include "submit/SubmissionLedger.h"
+#include "submit/QueryStringMethod.h"
+#include "submit/SubmissionService.h"
 
 namespace fd::cli {
 
@@ -23,26 +20,10 @@ extern "C" void stopSubmitting(int) {
     gStop.store(true);
 }
 
-// An address as the browser sends it: what the user typed, made a URL, with
-// the apostrophe escaped in the query of a web address as browsers escape it.
-QString browserUrl(const QString& address) {
-    const QUrl url = QUrl::fromUserInput(address.trimmed());
-    QString text = url.toString(QUrl::FullyEncoded);
-    if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
-        return text;
-    const qsizetype query = text.indexOf(u'?');
-    if (query < 0) return text;
-    qsizetype end = text.indexOf(u'#', query);
-    if (end < 0) end = text.size();
-    for (qsizetype i = end - 1; i > query; --i)
-        if (text[i] == u'\'') text.replace(i, 1, QStringLiteral("%27"));
-    return text;
-}
-
 // The page details the window reads once the page is open in its browser:
 // the page fetched and read as the browser reads it. A page that cannot be
 // fetched leaves them empty, as an empty browser does.
-PageDetails pageDetails(HttpClient& http, const QString& url) {
+PageFacts pageDetails(HttpClient& http, const QString& url) {
     HttpRequest rq;
     rq.url = browserUrl(url);
     rq.followRedirects = true;
@@ -50,7 +31,18 @@ PageDetails pageDetails(HttpClient& http, const QString& url) {
     rq.cancel = &gStop;
     const HttpResponse r = http.send(rq);
     if (!r.answered()) return {};
-    return finalDetails(getWebPageInformation(snapshotFromHtml(r.body, r.contentType)));
+    const PageDetails d =
+        finalDetails(getWebPageInformation(snapshotFromHtml(r.body, r.contentType)));
+    return {d.description, d.keywords};
+}
+
+// One line per page: its address, the engine's answer and whether it was
+// recorded.
+QString pageLine(const PageOutcome& o) {
+    return o.url + u'\t' + o.sent.answer.text +
+           (o.record.outcome == RecordOutcome::Recorded ? QString()
+                                                        : QStringLiteral("\tnot recorded")) +
+           u'\n';
 }
 
 }  // namespace
@@ -64,140 +56,86 @@ int submitCommand(Invocation& in) {
     const QString onePage = in.value(QStringLiteral("page"));
     if (!all && onePage.trimmed().isEmpty()) usage(QStringLiteral("--page needs a URL"));
 
-    const sites::SiteRecord site = in.site();
-    const sites::RootRecord root = in.root(site);
+    sites::SiteSelection& chosen = in.siteAndRoot();
     in.ensureExtraTables();
     const CADODBAccess& db = *in.globals().gDB;
 
-    // The six Configuration fields of the root URL, as the tab shows them.
-    const sites::RootDetails details = sites::readRootDetails(db, root.id);
-    const SubmitterFields fields{site.name,        root.url,
-                                 details.industry, details.submitterName,
-                                 details.email,    details.countryCode};
-    QString missing;
-    if (!isReadyForSubmit(fields, &missing))
-        fail(configurationMissingMessage(missing).replace(QStringLiteral("\r\n"),
-                                                          QStringLiteral("\n")));
-
     // The engine as the Page Submission tab lists it.
     const EngineLists lists = loadEngineLists(db, in.errors());
-    const EngineEntry* engine = nullptr;
+    std::optional<EngineEntry> engine;
     for (const EngineEntry& e : lists.submission)
-        if (e.name == engineName) engine = &e;
+        if (e.name == engineName) engine = e;
     if (!engine)
         fail(QStringLiteral("no engine named '%1' in the submission list").arg(engineName));
 
-    // The pages: each as a click on its tree node gives it (the root URL and
-    // the node's text), or the one address given.
-    const QStringList list = in.pages(site);
-    std::vector<PageToSubmit> pages;
-    if (all) {
-        if (list.isEmpty())
-            fail(QStringLiteral("the site '%1' has no pages in its list").arg(site.name));
-        for (const QString& p : list)
-            pages.push_back({parseWebAddress(p).valid() ? p : root.url + p, p});
-    } else {
-        QString node;
-        for (const QString& p : list)
-            if (root.url + p == onePage) node = p;
-        pages.push_back({onePage, node});
-    }
+    // The six Configuration fields of the root URL, as the tab shows them.
+    const SubmitterFields fields{chosen.siteName(),       chosen.rootUrl(),
+                                 chosen.industry(),       chosen.submitterName(),
+                                 chosen.submitterEmail(), chosen.countryCode()};
+    const QStringList list = chosen.pages();
+    if (all && list.isEmpty())
+        fail(QStringLiteral("the site '%1' has no pages in its list").arg(fields.siteName));
 
-    CurlHttpClient http;
+    auto http = std::make_shared<CurlHttpClient>();
+    SubmissionService service(db, in.errors(), SubmissionService::Surface::CommandLine, nullptr,
+                              http);
+    // The window records what its browser read of each page; here the page
+    // is read as the browser reads it, just before it is sent.
+    service.setPageReader([&http](const QString& url) { return pageDetails(*http, url); });
     gStop.store(false);
+    service.setCancelFlag(&gStop);
     const auto previous = std::signal(SIGINT, stopSubmitting);
     struct Restore {
         decltype(previous) handler;
         ~Restore() { std::signal(SIGINT, handler); }
     } restore{previous};
 
-    if (isIndexNowMethod(engine->method)) {
-        const std::optional<StoredIndexNowKey> key = loadIndexNowKey(db, root.url);
-        if (!key || key->key.isEmpty())
-            fail(QStringLiteral("the root URL %1 has no IndexNow key: make one on the "
-                                "Configuration tab")
-                     .arg(root.url));
-        if (all) {
-            // Submit All Pages: POSTs of the plan's pages, each request's
-            // pages recorded with its answer.
-            IndexNowBatchJob job;
-            job.plan = planIndexNow(engine->name, engine->queryTemplate, root.url, key->key,
-                                    key->keyLocation, pages);
-            if (!job.plan.problem.isEmpty()) fail(job.plan.problem);
-            job.databasePath = db.databasePath();
-            job.who = {site.name, root.url, details.email, engine->name};
-            const IndexNowBatchResult r = runIndexNowBatches(job, http, gStop);
-            const QString summary = indexNowBatchSummary(r, job.plan);
-            if (!r.recordError.isEmpty())
-                fail(summary + QStringLiteral("; not recorded: ") + r.recordError);
-            if (r.cancelled || !r.stopText.isEmpty() || r.unanswered || !r.refused.empty() ||
-                job.plan.pages.empty())
-                fail(summary);
-            in.out(summary + u'\n');
-            return kOk;
-        }
-        const IndexNowPlan plan = planIndexNow(engine->name, engine->queryTemplate, root.url,
-                                               key->key, key->keyLocation, {{onePage, QString()}});
-        if (!plan.problem.isEmpty()) fail(plan.problem);
-        if (plan.pages.empty()) fail(skippedPageMessage(plan, onePage));
-        const PageDetails d = pageDetails(http, onePage);
-        const IndexNowAnswer a = sendIndexNowGet(http, plan, {}, &gStop);
-        SubmissionInput si{site.name,    root.url,      details.email, onePage,
-                           std::nullopt, d.description, d.keywords,    engine->name};
-        if (!pages.front().path.isEmpty()) si.treePage = pages.front().path;
-        const QDateTime now = QDateTime::currentDateTime();
-        const RecordResult rr = recordSubmission(db, si, false, now);
-        if (const long long id = submissionIdOf(db, rr, now))
-            recordAnswer(db, id, ledgerAnswer(a, kChannelIndexNowGet, plan.endpoint), now);
-        const QString said =
-            a.status
-                ? QStringLiteral("%1 answered %2: %3.").arg(engine->name).arg(a.status).arg(a.text)
-                : QStringLiteral("%1: %2.").arg(engine->name, a.text);
-        if (!a.accepted) fail(said);
-        in.out(said + u'\n');
+    QStringList messages;
+    std::vector<PageOutcome> pages;
+    std::optional<RunOutcome> run;
+    QObject::connect(&service, &SubmissionService::message,
+                     [&](const QString& text) { messages << text; });
+    QObject::connect(&service, &SubmissionService::pageAnswered, [&](const PageOutcome& o) {
+        pages.push_back(o);
+        in.out(pageLine(o));
+    });
+    QObject::connect(&service, &SubmissionService::runFinished,
+                     [&](const RunOutcome& o) { run = o; });
+
+    if (all) {
+        SiteSubmission s;
+        s.routine = QStringLiteral("cmdSubmitAllPages_Click");
+        s.engine = engine;
+        s.submitter = fields;
+        s.treePages = list;
+        service.submitAll(s);
+    } else {
+        PageSubmission s;
+        s.routine = QStringLiteral("cmdSubmitpage_Click");
+        s.engine = engine;
+        s.submitter = fields;
+        s.pageUrl = onePage;
+        // A page of the list is recorded under its node's text, as a click
+        // on the node records it.
+        for (const QString& p : list)
+            if (fields.rootUrl + p == onePage) s.treePage = p;
+        service.submitPage(s);
+    }
+
+    if (run) {
+        const SubmissionRunResult& r = run->result;
+        if (!r.recordError.isEmpty())
+            fail(run->summary + QStringLiteral("; not recorded: ") + r.recordError);
+        if (!r.succeeded()) fail(run->summary);
+        if (!run->onePagePerRequest) in.out(run->summary + u'\n');
         return kOk;
     }
-
-    // GET and form-POST engines: each page as the Submit button sends it,
-    // one after another, straight to the engine.
-    int refused = 0;
-    QString text;
-    for (const PageToSubmit& page : pages) {
-        if (gStop.load()) fail(QStringLiteral("stopped; the pages before were submitted"));
-        const PageDetails d = pageDetails(http, page.url);
-        const EngineRequest request =
-            submitRequest(fillSubmitTemplate(engine->queryTemplate, page.url, details.email,
-                                             details.countryCode, QString(), details.submitterName),
-                          engine->method);
-        HttpRequest rq;
-        rq.url = browserUrl(request.url);
-        rq.followRedirects = true;
-        rq.cancel = &gStop;
-        if (request.post) {
-            rq.method = "POST";
-            rq.body = request.body;
-            rq.contentType = "application/x-www-form-urlencoded";
-        }
-        const HttpResponse answer = http.send(rq);
-
-        SubmissionInput si{site.name,    root.url,      details.email, page.url,
-                           std::nullopt, d.description, d.keywords,    engine->name};
-        if (!page.path.isEmpty()) si.treePage = page.path;
-        const QDateTime now = QDateTime::currentDateTime();
-        const RecordResult rr = recordSubmission(db, si, false, now);
-        const LedgerAnswer a = httpAnswer(answer, rq.url);
-        if (const long long id = submissionIdOf(db, rr, now)) recordAnswer(db, id, a, now);
-        if (!a.accepted) ++refused;
-        text +=
-            page.url + u'\t' + a.text +
-            (rr.outcome == RecordOutcome::Recorded ? QString() : QStringLiteral("\tnot recorded")) +
-            u'\n';
-    }
-    in.out(text);
-    if (refused)
-        fail(QStringLiteral("%1 of %2 submissions were not accepted")
-                 .arg(refused)
-                 .arg(pages.size()));
+    const auto told = [](QString text) { return text.replace(QStringLiteral("\r\n"), "\n"); };
+    if (pages.empty())
+        fail(messages.isEmpty() ? QStringLiteral("nothing was sent") : told(messages.first()));
+    const PageOutcome& o = pages.front();
+    if (!o.recordError.isEmpty()) fail(o.recordError);
+    if (!o.sent.answer.accepted) fail(QStringLiteral("1 of 1 submissions were not accepted"));
     return kOk;
 }
 

@@ -17,6 +17,7 @@ const std::vector<Target>& targets() {
         {"query_template", queryTemplate},
         {"sitemap_url", sitemapUrl},
         {"sitemap_xml", sitemapXml},
+        {"sitemap_reader", sitemapReader},
         {"robots_txt", robotsTxt},
         {"html_page", htmlPage},
         {"indexnow_answer", indexNowAnswer},

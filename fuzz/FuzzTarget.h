@@ -50,6 +50,7 @@ void pageMeta(const std::uint8_t* data, std::size_t size);
 void queryTemplate(const std::uint8_t* data, std::size_t size);
 void sitemapUrl(const std::uint8_t* data, std::size_t size);
 void sitemapXml(const std::uint8_t* data, std::size_t size);
+void sitemapReader(const std::uint8_t* data, std::size_t size);
 void robotsTxt(const std::uint8_t* data, std::size_t size);
 void htmlPage(const std::uint8_t* data, std::size_t size);
 void indexNowAnswer(const std::uint8_t* data, std::size_t size);

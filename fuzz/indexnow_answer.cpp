@@ -10,9 +10,9 @@
 #include <QTimeZone>
 
 #include "FuzzTarget.h"
-#include "submit/IndexNowKey.h"
-#include "submit/IndexNowProtocol.h"
-#include "submit/KeyFileCheck.h"
+#include "submit/indexnow/IndexNowKey.h"
+#include "submit/indexnow/IndexNowProtocol.h"
+#include "submit/indexnow/KeyFileCheck.h"
 
 namespace fd::fuzz {
 

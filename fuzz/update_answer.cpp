@@ -83,6 +83,7 @@ struct Catalogue {
         QCryptographicHash rest(QCryptographicHash::Sha256);
         QCryptographicHash catalogue(QCryptographicHash::Sha256);
         QStringList tables;
+        QStringList withoutRowid;  // read in the order of their primary key
         {
             sqlite3_stmt* st = nullptr;
             sqlite3_prepare_v2(reader,
@@ -96,15 +97,21 @@ struct Catalogue {
                     rest.addData("\x1f");
                 }
                 if (QByteArrayView(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))) ==
-                    "table")
+                    "table") {
                     tables << QString::fromUtf8(
                         reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+                    if (QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st, 3)))
+                            .toUpper()
+                            .contains("WITHOUT ROWID"))
+                        withoutRowid << tables.last();
+                }
             }
             sqlite3_finalize(st);
         }
         for (const QString& table : tables) {
             QCryptographicHash& h = table == QLatin1String("SearchEngines") ? catalogue : rest;
-            const QByteArray sql = "SELECT * FROM \"" + table.toUtf8() + "\" ORDER BY rowid";
+            const QByteArray sql = "SELECT * FROM \"" + table.toUtf8() + "\"" +
+                                   (withoutRowid.contains(table) ? "" : " ORDER BY rowid");
             sqlite3_stmt* st = nullptr;
             if (sqlite3_prepare_v2(reader, sql.constData(), -1, &st, nullptr) != SQLITE_OK)
                 fail("cannot read table " + table.toStdString());

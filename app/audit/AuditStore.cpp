@@ -6,45 +6,53 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
+#include <functional>
+#include <optional>
 
+#include "core/DatabaseConnection.h"
 #include "core/ExtraTables.h"
 
 namespace fd::audit {
+
+db::Connection openAuditDatabase(const QString& dbPath) {
+    return db::Connection(dbPath, QStringLiteral("AuditStore"));
+}
 
 namespace {
 
 const char* const kDateFormat = "yyyy-MM-dd HH:mm:ss";
 
+// The store's connection, opened as every connection of the program is (and
+// never creating the file); the first failure is kept as the store's error.
 class Db {
 public:
     explicit Db(const QString& path) {
-        const QByteArray p = QFile::encodeName(path);
-        // Never creates the file: a missing database is an error, not a new one.
-        if (sqlite3_open_v2(p.constData(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-            error_ = QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : "out of memory");
-            return;
+        try {
+            c_.emplace(openAuditDatabase(path));
+        } catch (const AppError& e) {
+            error_ = e.description();
         }
-        sqlite3_busy_timeout(db_, 5000);
-        sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-        sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     }
-    ~Db() { sqlite3_close(db_); }
     bool ok() const { return error_.isEmpty(); }
     const QString& error() const { return error_; }
-    sqlite3* handle() const { return db_; }
+    sqlite3* handle() const { return c_ ? c_->handle() : nullptr; }
+    db::Connection& connection() { return *c_; }
     bool exec(const char* sql) {
-        char* msg = nullptr;
-        if (sqlite3_exec(db_, sql, nullptr, nullptr, &msg) == SQLITE_OK) return true;
-        error_ = QString::fromUtf8(msg ? msg : sqlite3_errmsg(db_));
-        sqlite3_free(msg);
-        return false;
+        if (!c_) return false;
+        try {
+            c_->exec(sql);
+            return true;
+        } catch (const AppError& e) {
+            fail(e.description());
+            return false;
+        }
     }
     void fail(const QString& e) {
         if (error_.isEmpty()) error_ = e;
     }
 
 private:
-    sqlite3* db_ = nullptr;
+    std::optional<db::Connection> c_;
     QString error_;
 };
 
@@ -52,50 +60,51 @@ private:
 class Stmt {
 public:
     Stmt(Db& db, const char* sql) : db_(db) {
-        if (db.ok() && sqlite3_prepare_v2(db.handle(), sql, -1, &s_, nullptr) != SQLITE_OK)
-            db.fail(QString::fromUtf8(sqlite3_errmsg(db.handle())));
+        if (!db.ok()) return;
+        try {
+            s_.emplace(db.connection().prepare(sql));
+        } catch (const AppError& e) {
+            db.fail(e.description());
+        }
     }
-    ~Stmt() { sqlite3_finalize(s_); }
     Stmt& bind(const QString& v) {
-        const QByteArray b = v.toUtf8();
-        sqlite3_bind_text(s_, ++n_, b.constData(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+        if (s_) s_->bind(++n_, v);
         return *this;
     }
     Stmt& bind(qint64 v) {
-        sqlite3_bind_int64(s_, ++n_, v);
+        if (s_) s_->bind(++n_, v);
         return *this;
     }
     // Runs a statement without rows.
     bool run() {
-        if (!s_) return false;
-        const int rc = sqlite3_step(s_);
-        reset();
-        if (rc == SQLITE_DONE) return true;
-        db_.fail(QString::fromUtf8(sqlite3_errmsg(db_.handle())));
-        return false;
+        n_ = 0;
+        return s_ && step([&] { s_->run(); });
     }
     // Steps to the next row; false at the end or on failure.
     bool next() {
-        if (!s_) return false;
-        const int rc = sqlite3_step(s_);
-        if (rc == SQLITE_ROW) return true;
-        if (rc != SQLITE_DONE) db_.fail(QString::fromUtf8(sqlite3_errmsg(db_.handle())));
-        return false;
+        bool row = false;
+        return s_ && step([&] { row = s_->next(); }) && row;
     }
-    QString text(int col) const {
-        const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s_, col));
-        return t ? QString::fromUtf8(t, sqlite3_column_bytes(s_, col)) : QString();
-    }
-    qint64 integer(int col) const { return sqlite3_column_int64(s_, col); }
+    QString text(int col) const { return s_->text(col); }
+    qint64 integer(int col) const { return s_->integer(col); }
     void reset() {
-        sqlite3_reset(s_);
-        sqlite3_clear_bindings(s_);
+        if (s_) s_->reset();
         n_ = 0;
     }
 
 private:
+    bool step(const std::function<void()>& fn) {
+        try {
+            fn();
+            return true;
+        } catch (const AppError& e) {
+            db_.fail(e.description());
+            return false;
+        }
+    }
+
     Db& db_;
-    sqlite3_stmt* s_ = nullptr;
+    std::optional<db::Statement> s_;
     int n_ = 0;
 };
 

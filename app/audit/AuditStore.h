@@ -8,8 +8,13 @@
 #include <QString>
 
 #include "AuditTypes.h"
+#include "core/DatabaseConnection.h"
 
 namespace fd::audit {
+
+// The store's connection to the database at dbPath, with the program's
+// settings. Throws AppError.
+db::Connection openAuditDatabase(const QString& dbPath);
 
 // Stores result as a new run. Before that, marks each finding "new" or
 // "still there" against the latest earlier complete (not cancelled) run of

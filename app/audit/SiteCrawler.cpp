@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "AuditUrl.h"
+#include "Fetch.h"
 #include "Findings.h"
 #include "PageReader.h"
 #include "RobotsTxt.h"
@@ -31,14 +32,6 @@ constexpr int kMaxTransfers = 24;
 constexpr int kMaxWaitingBodies = 8;
 constexpr int kRobotsMaxRedirects = 5;
 constexpr int kProgressEveryMs = 100;
-
-// "5 MB", "500 KB", "1000 bytes": the cap as a reader would say it.
-QString sizeText(qint64 bytes) {
-    if (bytes >= 1024 * 1024 && bytes % (1024 * 1024) == 0)
-        return QStringLiteral("%1 MB").arg(bytes / (1024 * 1024));
-    if (bytes >= 1024 && bytes % 1024 == 0) return QStringLiteral("%1 KB").arg(bytes / 1024);
-    return QStringLiteral("%1 bytes").arg(bytes);
-}
 
 void initCurlOnce() {
     static std::once_flag once;

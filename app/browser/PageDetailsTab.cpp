@@ -8,12 +8,12 @@
 #include "core/AppError.h"
 #include "core/CommonFunctions.h"
 #include "core/Globals.h"
-#include "core/MainHub.h"
 #include "platform/Dialogs.h"
 
 namespace fd {
 
-PageDetailsTab::PageDetailsTab(Globals& g, Dialogs& dialogs, MainHub& hub, QWidget* parent)
+PageDetailsTab::PageDetailsTab(Globals& g, Dialogs& dialogs, PageDetailsWindow& hub,
+                               QWidget* parent)
     : QWidget(parent), g_(g), dialogs_(dialogs), hub_(hub) {
     setObjectName(QStringLiteral("PageDetails"));
     auto* form = new QFormLayout(this);

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "BrowserLogic.h"
+#include "sites/SelectedSite.h"
 
 class QLineEdit;
 class QPushButton;
@@ -13,13 +14,19 @@ class QPushButton;
 namespace fd {
 
 class Dialogs;
-class MainHub;
 struct Globals;
+
+// What the tab asks of the rest of the main window: the site being worked
+// on and the browser's address box.
+class PageDetailsWindow : public virtual sites::SelectedSite {
+public:
+    virtual QString addressText() const = 0;  // txtSubmitURL
+};
 
 class PageDetailsTab : public QWidget {
     Q_OBJECT
 public:
-    PageDetailsTab(Globals& g, Dialogs& dialogs, MainHub& hub, QWidget* parent = nullptr);
+    PageDetailsTab(Globals& g, Dialogs& dialogs, PageDetailsWindow& hub, QWidget* parent = nullptr);
 
     // The button row of the tab takes this button.
     QPushButton* logChangesButton() const { return cmdLogChanges_; }
@@ -48,7 +55,7 @@ private:
 
     Globals& g_;
     Dialogs& dialogs_;
-    MainHub& hub_;
+    PageDetailsWindow& hub_;
     QLineEdit* txtCurrentURL_ = nullptr;
     QLineEdit* txtWebPageTitle_ = nullptr;
     QLineEdit* txtPageDescription_ = nullptr;

@@ -1,7 +1,5 @@
 #include "CADODBAccess.h"
 
-#include <sqlite3.h>
-
 #include <QDir>
 #include <QXmlStreamWriter>
 
@@ -16,70 +14,25 @@ namespace {
 
 const QString kSource = QStringLiteral("CADODBAccess");
 
-// One connection for one statement, opened with the program's settings
-// (never creating the file) and closed when the object goes out of scope.
-class Connection {
-public:
-    explicit Connection(const QString& path) {
-        // Unlike a write-ahead log, the rollback journal has nothing to be
-        // replayed or checkpointed when the next connection opens, which
-        // keeps a connection per statement cheap.
-        try {
-            db_.reset(openDatabaseConnection(path, kSource));
-        } catch (const AppError& e) {
-            throw AppError(
-                err::kDatabase,
-                QStringLiteral("Could not open the database '%1': %2").arg(path, e.description()),
-                kSource);
+// Runs the statement and collects every row it returns.
+RecordsetPtr run(const db::Connection& c, const QString& jetSql) {
+    db::Statement st = c.prepare(translateJetSql(jetSql).toUtf8());
+    QStringList cols;
+    const int ncol = st.columnCount();
+    for (int col = 0; col < ncol; ++col) cols << st.columnName(col);
+    std::vector<Recordset::Row> rows;
+    while (st.next()) {
+        Recordset::Row row(static_cast<std::size_t>(ncol));
+        for (int col = 0; col < ncol; ++col) {
+            auto& cell = row[static_cast<std::size_t>(col)];
+            if (st.isNull(col)) continue;
+            cell.isNull = false;
+            cell.text = st.text(col);
         }
+        rows.push_back(std::move(row));
     }
-    ~Connection() {
-        if (inTxn_) sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
-    }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-
-    void exec(const char* sql) {
-        const int rc = sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK) throw sqliteError(db_.get(), rc, kSource);
-    }
-    void begin() {
-        exec("BEGIN");
-        inTxn_ = true;
-    }
-    void commit() {
-        exec("COMMIT");
-        inTxn_ = false;
-    }
-
-    // Runs the statement and collects every row it returns.
-    RecordsetPtr run(const QString& jetSql) {
-        const StatementPtr stmt = prepareOne(db_.get(), translateJetSql(jetSql).toUtf8(), kSource);
-        sqlite3_stmt* st = stmt.get();
-        QStringList cols;
-        const int ncol = sqlite3_column_count(st);
-        for (int c = 0; c < ncol; ++c) cols << QString::fromUtf8(sqlite3_column_name(st, c));
-        std::vector<Recordset::Row> rows;
-        int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            Recordset::Row row(static_cast<std::size_t>(ncol));
-            for (int c = 0; c < ncol; ++c) {
-                auto& cell = row[static_cast<std::size_t>(c)];
-                if (sqlite3_column_type(st, c) == SQLITE_NULL) continue;
-                cell.isNull = false;
-                const auto* txt = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-                cell.text = QString::fromUtf8(txt, sqlite3_column_bytes(st, c));
-            }
-            rows.push_back(std::move(row));
-        }
-        if (rc != SQLITE_DONE) throw sqliteError(db_.get(), rc, kSource);
-        return std::make_shared<Recordset>(std::move(cols), std::move(rows));
-    }
-
-private:
-    ConnectionPtr db_;
-    bool inTxn_ = false;
-};
+    return std::make_shared<Recordset>(std::move(cols), std::move(rows));
+}
 
 }  // namespace
 
@@ -136,19 +89,33 @@ QString CADODBAccess::pathFromConnectionString(const QString& cs) {
 CADODBAccess::CADODBAccess(QString connectionString)
     : path_(pathFromConnectionString(connectionString)) {}
 
+db::Connection CADODBAccess::connect() const {
+    // Unlike a write-ahead log, the rollback journal has nothing to be
+    // replayed or checkpointed when the next connection opens, which keeps a
+    // connection per statement cheap.
+    try {
+        return db::Connection(path_, kSource);
+    } catch (const AppError& e) {
+        throw AppError(
+            err::kDatabase,
+            QStringLiteral("Could not open the database '%1': %2").arg(path_, e.description()),
+            kSource);
+    }
+}
+
 RecordsetPtr CADODBAccess::query(const QString& strSQL) const {
-    Connection c(path_);
-    c.begin();
-    RecordsetPtr rs = c.run(strSQL);
-    c.commit();
+    db::Connection c = connect();
+    db::Transaction t(c);
+    RecordsetPtr rs = run(c, strSQL);
+    t.commit();
     return rs;
 }
 
 void CADODBAccess::execute(const QString& strSQL) const {
-    Connection c(path_);
-    c.begin();
-    c.run(strSQL);
-    c.commit();
+    db::Connection c = connect();
+    db::Transaction t(c);
+    run(c, strSQL);
+    t.commit();
 }
 
 RecordsetPtr CADODBAccess::fnSQL_RS(const QString& strSQL) const {
@@ -168,11 +135,7 @@ void CADODBAccess::fnSQL_NoRS(const QString& strSQL) const {
 }
 
 bool CADODBAccess::fnSQL_XML(const QString& strSQL, const QString& strFilename) const {
-    RecordsetPtr rs;
-    {
-        Connection c(path_);
-        rs = c.run(strSQL);
-    }
+    const RecordsetPtr rs = run(connect(), strSQL);
     FileReplacement file(strFilename);
     if (!file.open()) throw AppError(err::kPathNotFound, file.errorString(), kSource);
     QXmlStreamWriter w(&file.device());

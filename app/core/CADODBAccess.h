@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include "DatabaseConnection.h"
 #include "Recordset.h"
 
 namespace fd {
@@ -27,6 +28,10 @@ public:
     // catalogue update and the tests use.
     RecordsetPtr query(const QString& strSQL) const;
     void execute(const QString& strSQL) const;
+
+    // A connection of its own to the database, with the program's settings
+    // (the one every operation above opens). Throws AppError.
+    db::Connection connect() const;
 
     const QString& databasePath() const { return path_; }
     static QString pathFromConnectionString(const QString& cs);

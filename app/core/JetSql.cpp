@@ -122,7 +122,7 @@ QString translateJetSql(const QString& jet) {
                 throw syntaxError(QStringLiteral("Syntax error in date in query expression '%1'")
                                       .arg(jet.mid(i, j - i + 1)));
             }
-            out += u'\'' + dt->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + u'\'';
+            out += u'\'' + storedDateTime(*dt) + u'\'';
             i = j + 1;
         } else if (c == u';') {
             // One statement only: a trailing semicolon (and blanks) is all
@@ -147,6 +147,10 @@ QString translateJetSql(const QString& jet) {
 QString jetDate(const QDate& d) {
     // Four digits for the year: two would be read back as 19xx or 20xx.
     return QStringLiteral("%1/%2/%3").arg(d.month()).arg(d.day()).arg(d.year(), 4, 10, QChar(u'0'));
+}
+
+QString storedDateTime(const QDateTime& dt) {
+    return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 QString jetDateTime(const QDateTime& dt) {

@@ -28,6 +28,9 @@ std::optional<QDateTime> parseJetDate(const QString& text);
 // independent of the user's locale.
 QString jetDate(const QDate& d);           // 12/7/2026
 QString jetDateTime(const QDateTime& dt);  // 12/7/2026 14:05:09
+// How a date is stored, the form a date literal becomes:
+// 2026-12-07 14:05:09.
+QString storedDateTime(const QDateTime& dt);
 
 // Text between double quotes with every " doubled; between apostrophes with
 // every ' doubled.

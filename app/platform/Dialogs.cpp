@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QStringList>
@@ -138,6 +140,15 @@ std::optional<QString> QtDialogs::openFile(QWidget* parent, const FileDialogRequ
 
 std::optional<QString> QtDialogs::saveFile(QWidget* parent, const FileDialogRequest& r) {
     return runFileDialog(parent, r, true);
+}
+
+std::optional<QString> QtDialogs::password(QWidget* parent, const QString& title,
+                                           const QString& label) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parent, title, label, QLineEdit::Password, QString(), &ok);
+    if (!ok) return std::nullopt;
+    return text;
 }
 
 }  // namespace fd

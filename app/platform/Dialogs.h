@@ -60,6 +60,12 @@ public:
                                                qint64 /*maximum*/) {
         return std::make_unique<SilentProgress>();
     }
+    // Asks for a password (typed without being shown); nullopt when the user
+    // cancels. The base asks nobody.
+    virtual std::optional<QString> password(QWidget* /*parent*/, const QString& /*title*/,
+                                            const QString& /*label*/) {
+        return std::nullopt;
+    }
 };
 
 // The real dialogs: QMessageBox and QFileDialog.
@@ -73,6 +79,8 @@ public:
     // half a second.
     std::unique_ptr<Progress> progress(QWidget* parent, const QString& text,
                                        qint64 maximum) override;
+    std::optional<QString> password(QWidget* parent, const QString& title,
+                                    const QString& label) override;
 };
 
 // "Text Files (*.txt)|*.txt|All (*.*)|*.*" -> "Text Files (*.txt);;All (*.*)".

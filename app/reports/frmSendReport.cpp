@@ -18,9 +18,9 @@
 
 #include "ReportFiles.h"
 #include "ReportPreviews.h"
-#include "Upload.h"
 #include "core/AppError.h"
 #include "platform/Accessibility.h"
+#include "platform/Upload.h"
 
 namespace fd {
 

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QUrl>
 
+#include "WrittenSiteMaps.h"
 #include "XmlSitemap.h"
 #include "core/Globals.h"
 
@@ -109,6 +110,8 @@ void CreateXmlSitemap_Click(const QStringList& nodes, const QHash<QString, QDate
             return;
         }
         if (summary.cancelled) return;
+        rememberWrittenSiteMaps(s.db, s.log, kXmlSitemapRoutine, root, SiteMapKind::Xml,
+                                summary.files);
         // The browser shows XML but not compressed files; those are only
         // summed up.
         const bool compressed =

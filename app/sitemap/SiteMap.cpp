@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <cmath>
 
+#include "WrittenSiteMaps.h"
 #include "core/CommonFunctions.h"
 #include "core/FileReplace.h"
 #include "core/Globals.h"
@@ -271,6 +272,8 @@ void CreateSiteMap_Click(const QStringList& nodes, const QString& siteName,
                               kProductName);
             return;
         }
+        rememberWrittenSiteMaps(s.db, s.log, kSiteMapRoutine, nodes.first(), SiteMapKind::Html,
+                                {*path});
         if (s.browser) s.browser->navigate(QUrl::fromLocalFile(*path).toString());
 
         if (!wantsSiteMapUpload(s)) return;

@@ -13,14 +13,16 @@
 #include "core/AppError.h"
 #include "platform/Dialogs.h"
 #include "platform/InetTransfer.h"
+#include "platform/Upload.h"
 #include "platform/WebBrowser.h"
-#include "reports/Upload.h"
 
 class QObject;
 class QRandomGenerator;
 class QWidget;
 
 namespace fd {
+
+class CADODBAccess;
 
 // Error-log label of the site-map routine.
 inline const QString kSiteMapRoutine = QStringLiteral("CreateSiteMap_Click");
@@ -71,6 +73,8 @@ struct SiteMapServices {
     UploadTarget uploadTarget;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     std::function<int()> randomValue;  // 1 to 99
+    // Where the files written are remembered for publishing (none: not).
+    const CADODBAccess* db = nullptr;
 };
 
 // Shows siteMapTreeMessage when there is one; true when the tree has pages.

@@ -313,6 +313,17 @@ SitemapSite::Fit SitemapSite::locate(QStringView entry, std::string& loc) const 
     return loc.size() > std::size_t(kMaxSitemapUrlLength) ? Fit::TooLong : Fit::Listed;
 }
 
+std::size_t SitemapSite::plainTail(std::string_view address) const {
+    if (address.size() <= base_.size() || address.compare(0, base_.size(), base_) != 0 ||
+        base_.find('%') != std::string::npos)
+        return 0;
+    for (std::size_t i = base_.size(); i < address.size(); ++i) {
+        const auto c = static_cast<unsigned char>(address[i]);
+        if (c >= 0x80 || !kUrlChars.plain[c]) return 0;
+    }
+    return address.size() - base_.size();
+}
+
 QString SitemapSite::fileUrl(const QString& fileName) const {
     std::string url = base_;
     appendEscaped(url, fileName, true);
@@ -467,58 +478,61 @@ private:
     std::vector<char> zOut_;
 };
 
-// The set of addresses already listed, by the hash of their normalised
-// form; equal hashes are told apart by normalising the earlier page again,
-// so only the pages' positions are kept, not their addresses.
-class SeenAddresses {
-public:
-    SeenAddresses(qsizetype pages, const SitemapSite& site, const QList<SitemapPage>& list)
-        : site_(site), pages_(list) {
-        std::size_t capacity = 16;
-        while (capacity < std::size_t(pages) * 2) capacity *= 2;
-        slots_.resize(capacity);
-    }
-
-    // True when key was seen before; otherwise remembers it for page index.
-    bool seen(const std::string& key, qsizetype index) {
-        const std::uint64_t hash = qHashBits(key.data(), key.size(), 0);
-        // The low bits pick the slot, the high ones are kept to tell keys
-        // apart cheaply: eight bytes a slot keep the table small and warm.
-        const auto check = std::uint32_t(hash >> 32);
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-            Slot& slot = slots_[i];
-            if (slot.pagePlusOne == 0) {
-                slot = {check, std::uint32_t(index + 1)};
-                return false;
-            }
-            if (slot.check == check && keyOf(slot.pagePlusOne - 1) == key) return true;
-        }
-    }
-
-    static const std::string& keyFor(const std::string& loc, std::string& scratch) {
-        if (loc.find('%') == std::string::npos) return loc;
-        normaliseEscapes(loc, scratch);
-        return scratch;
-    }
-
-private:
-    std::string keyOf(qsizetype index) const {
-        std::string loc, scratch;
-        site_.locate(pages_[index].entry, loc);
-        return keyFor(loc, scratch);
-    }
-
-    struct Slot {
-        std::uint32_t check = 0;
-        std::uint32_t pagePlusOne = 0;
-    };
-    const SitemapSite& site_;
-    const QList<SitemapPage>& pages_;
-    std::vector<Slot> slots_;
-};
-
 }  // namespace
+
+const std::string& sitemapAddressKey(const std::string& loc, std::string& scratch) {
+    if (loc.find('%') == std::string::npos) return loc;
+    normaliseEscapes(loc, scratch);
+    return scratch;
+}
+
+SeenSitemapAddresses::SeenSitemapAddresses(qsizetype expected, KeyOf keyOf)
+    : keyOf_(std::move(keyOf)) {
+    std::size_t capacity = 16;
+    while (capacity < std::size_t(expected) * 2) capacity *= 2;
+    slots_.resize(capacity);
+}
+
+std::uint64_t SeenSitemapAddresses::hashOf(std::string_view key) {
+    return qHashBits(key.data(), key.size(), 0);
+}
+
+bool SeenSitemapAddresses::seen(std::uint64_t hash, qsizetype index) {
+    // The low bits pick the slot, the high ones are kept to tell keys apart
+    // cheaply: eight bytes a slot keep the table small and warm. A table
+    // filled beyond its half grows.
+    if (std::size_t(index) * 2 >= slots_.size()) {
+        std::vector<Slot> old;
+        old.swap(slots_);
+        slots_.resize(old.size() * 2);
+        // The full hash is gone: the keys are asked for again.
+        for (const Slot& slot : old)
+            if (slot.indexPlusOne != 0) {
+                const std::uint64_t h = hashOf(keyOf_(slot.indexPlusOne - 1));
+                const std::size_t mask = slots_.size() - 1;
+                std::size_t i = h & mask;
+                while (slots_[i].indexPlusOne != 0) i = (i + 1) & mask;
+                slots_[i] = slot;
+            }
+    }
+    const auto check = std::uint32_t(hash >> 32);
+    const std::size_t mask = slots_.size() - 1;
+    std::string key;
+    bool haveKey = false;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        Slot& slot = slots_[i];
+        if (slot.indexPlusOne == 0) {
+            slot = {check, std::uint32_t(index + 1)};
+            return false;
+        }
+        if (slot.check != check) continue;
+        if (!haveKey) {
+            key = keyOf_(index);
+            haveKey = true;
+        }
+        if (keyOf_(slot.indexPlusOne - 1) == key) return true;
+    }
+}
 
 XmlSitemapSummary writeXmlSitemaps(const QString& rootUrl, const QList<SitemapPage>& pages,
                                    const QString& mainPath, const XmlSitemapOptions& options) {
@@ -534,8 +548,12 @@ XmlSitemapSummary writeXmlSitemaps(const QString& rootUrl, const QList<SitemapPa
     summary.sitemapUrl = site->fileUrl(QFileInfo(mainPath).fileName());
     std::vector<std::unique_ptr<PendingFile>> files;  // the numbered files, in order
     qint64 urlsInFile = 0;
-    SeenAddresses seen(pages.size(), *site, pages);
     std::string loc, scratch, entry;
+    SeenSitemapAddresses seen(pages.size(), [&](qsizetype index) {
+        std::string at, atScratch;
+        site->locate(pages[index].entry, at);
+        return sitemapAddressKey(at, atScratch);
+    });
 
     auto startFile = [&] {
         files.push_back(std::make_unique<PendingFile>(mainPath, gzip));
@@ -573,7 +591,7 @@ XmlSitemapSummary writeXmlSitemaps(const QString& rootUrl, const QList<SitemapPa
             case SitemapSite::Fit::Listed:
                 break;
         }
-        if (seen.seen(SeenAddresses::keyFor(loc, scratch), i)) {
+        if (seen.seen(SeenSitemapAddresses::hashOf(sitemapAddressKey(loc, scratch)), i)) {
             ++summary.duplicates;
             continue;
         }

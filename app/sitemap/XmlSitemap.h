@@ -10,9 +10,12 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace fd {
 
@@ -50,6 +53,12 @@ public:
     // The escaped root folder address, ending in "/".
     const std::string& base() const { return base_; }
 
+    // When address is base() followed by characters that need no escape,
+    // none of them "%", "#" or a blank, the address is its own loc and its
+    // own key (sitemapAddressKey): the length of that tail. 0 otherwise, and
+    // always when base() holds an escape.
+    std::size_t plainTail(std::string_view address) const;
+
 private:
     std::string base_;       // "https://host:port/root-path/"
     std::string authority_;  // "host:port" as compared with whole-address entries
@@ -58,6 +67,35 @@ private:
 
 // The longest address a sitemap may list, counted after escaping.
 constexpr int kMaxSitemapUrlLength = 2048;
+
+// The form in which two escaped addresses (as SitemapSite::locate gives
+// them) are the same page: escapes in upper case and escapes of unreserved
+// characters decoded, so "a%7eb", "a%7Eb" and "a~b" agree. Returns loc
+// itself when it holds no escape, else scratch.
+const std::string& sitemapAddressKey(const std::string& loc, std::string& scratch);
+
+// The addresses seen so far, by the hash of their key (sitemapAddressKey);
+// equal hashes are told apart by asking for both keys again, so only the
+// addresses' positions are kept, not the addresses.
+class SeenSitemapAddresses {
+public:
+    // keyOf gives the key of the address at a position already seen.
+    using KeyOf = std::function<std::string(qsizetype index)>;
+    SeenSitemapAddresses(qsizetype expected, KeyOf keyOf);
+
+    static std::uint64_t hashOf(std::string_view key);
+    // True when an earlier position had the same key; otherwise remembers
+    // the hash for index.
+    bool seen(std::uint64_t hash, qsizetype index);
+
+private:
+    struct Slot {
+        std::uint32_t check = 0;
+        std::uint32_t indexPlusOne = 0;
+    };
+    KeyOf keyOf_;
+    std::vector<Slot> slots_;
+};
 
 struct XmlSitemapOptions {
     int maxUrlsPerFile = 50000;

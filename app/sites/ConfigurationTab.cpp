@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "PageListController.h"
+#include "SiteSelection.h"
 #include "core/AppError.h"
 #include "core/ProgramFolder.h"
 #include "platform/Accessibility.h"
@@ -25,14 +26,6 @@ namespace {
 // The error of reading the data of a box entry when none is selected.
 [[noreturn]] void noEntrySelected(const QString& box) {
     throw AppError(381, QStringLiteral("Invalid property array index"), box);
-}
-
-RecordsetPtr mustQuery(const CADODBAccess& db, const QString& sql) {
-    RecordsetPtr rs = db.fnSQL_RS(sql);
-    if (!rs)
-        throw AppError(91, QStringLiteral("Object variable or With block variable not set"),
-                       QStringLiteral("CADODBAccess"));
-    return rs;
 }
 
 // The position of the selected entry, or -1 when the box's text is not the
@@ -58,9 +51,29 @@ protected:
 }  // namespace
 
 ConfigurationTab::ConfigurationTab(const SitesServices& services, QWidget* parent)
-    : QWidget(parent), s_(services) {
+    : QWidget(parent),
+      s_(services),
+      selection_(new SiteSelection(services.db(), services.g.programFolder, this)) {
     setObjectName(QStringLiteral("ConfigurationTab"));
     buildControls();
+}
+
+void ConfigurationTab::syncSelection() {
+    // The selection follows the boxes: a site (or root URL) is chosen while
+    // the box shows one of its entries, and none once its text is edited
+    // away from it.
+    const int site = siteIndex();
+    selection_->setSite(
+        site < 0 ? std::nullopt
+                 : std::optional<SiteRecord>({cmbWebSiteGenericName_->itemData(site).toLongLong(),
+                                              cmbWebSiteGenericName_->itemText(site),
+                                              {}}),
+        site);
+    const int root = rootIndex();
+    selection_->setRoot(
+        root < 0 ? std::nullopt
+                 : std::optional<RootRecord>({cmbWebSiteRoot_->itemData(root).toLongLong(),
+                                              cmbWebSiteRoot_->itemText(root)}));
 }
 
 void ConfigurationTab::buildControls() {
@@ -177,6 +190,8 @@ void ConfigurationTab::buildControls() {
     grid->addWidget(txtReportGeneratorURL_, r, 3, 1, 2);
     ++r;
     grid->addWidget(cmdSaveSettings_, r, 4);
+    grid_ = grid;
+    buttonRow_ = r;
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
@@ -221,6 +236,10 @@ void ConfigurationTab::buildControls() {
     connect(cmdSaveSettings_, &QPushButton::clicked, this,
             &ConfigurationTab::UpdateWebSiteConfiguration);
     connect(txtCountryCode_, &QLineEdit::textChanged, this, &ConfigurationTab::countryCodeChanged);
+    for (QComboBox* box : {cmbWebSiteGenericName_, cmbWebSiteRoot_}) {
+        connect(box, &QComboBox::currentIndexChanged, this, &ConfigurationTab::syncSelection);
+        connect(box, &QComboBox::currentTextChanged, this, &ConfigurationTab::syncSelection);
+    }
 }
 
 // --- values --------------------------------------------------------------
@@ -269,6 +288,11 @@ void ConfigurationTab::addSection(QWidget* section) {
     if (outer) outer->insertWidget(1, section);
 }
 
+void ConfigurationTab::addButton(QPushButton* button) {
+    button->setParent(this);
+    if (grid_) grid_->addWidget(button, buttonRow_, 3, Qt::AlignRight);
+}
+
 void ConfigurationTab::focusSiteBox() {
     cmbWebSiteGenericName_->setFocus();
 }
@@ -283,12 +307,10 @@ void ConfigurationTab::UpdateWebSiteNameList(const QString& pSelectedName) {
     cmbWebSiteGenericName_->clear();
     int select = -1;
     trap.step([&] {
-        RecordsetPtr rs = mustQuery(s_.db(), selectWebSitesSql());
-        while (!rs->eof()) {
-            const QString name = rs->field(QStringLiteral("WebSiteGenericName"));
-            cmbWebSiteGenericName_->addItem(name, rs->fieldInt(QStringLiteral("WebSiteID")));
-            if (select < 0 && name == pSelectedName) select = cmbWebSiteGenericName_->count() - 1;
-            rs->moveNext();
+        for (const SiteRecord& site : selection_->siteList()) {
+            cmbWebSiteGenericName_->addItem(site.name, site.id);
+            if (select < 0 && site.name == pSelectedName)
+                select = cmbWebSiteGenericName_->count() - 1;
         }
     });
     // An editable box shows its first entry once filled: the text goes back to
@@ -312,9 +334,7 @@ void ConfigurationTab::siteClicked() {
     });
     trap.step([&] {
         if (!siteSelected()) noEntrySelected(QStringLiteral("cmbWebSiteGenericName"));
-        RecordsetPtr rs = mustQuery(s_.db(), selectLastListFileSql(selectedWebSiteId()));
-        if (rs->eof()) return;
-        const QString file = rs->field(QStringLiteral("LastListFile")).trimmed();
+        const QString file = selection_->lastListFile();
         if (!file.isEmpty() && pages_) pages_->getReportFile(file);
     });
 }
@@ -325,12 +345,12 @@ void ConfigurationTab::UpdateWebSiteRootList(const QString& sRootWebSiteAddress,
     cmbWebSiteRoot_->clear();
     int select = -1;
     trap.step([&] {
-        RecordsetPtr rs = mustQuery(s_.db(), selectRootsSql(pWebSiteID));
-        for (int i = 0; !rs->eof(); ++i, rs->moveNext()) {
-            const QString url = rs->field(QStringLiteral("WebSiteBaseURL"));
-            cmbWebSiteRoot_->addItem(url, rs->fieldInt(QStringLiteral("WebSiteNameID")));
+        int i = 0;
+        for (const RootRecord& root : selection_->rootList(pWebSiteID)) {
+            cmbWebSiteRoot_->addItem(root.url, root.id);
             if (i == 0 && select < 0) select = 0;
-            if (url == sRootWebSiteAddress) select = i;
+            if (root.url == sRootWebSiteAddress) select = i;
+            ++i;
         }
     });
     cmbWebSiteRoot_->setCurrentIndex(select);
@@ -343,14 +363,14 @@ void ConfigurationTab::rootClicked() {
     cmdAddURL_->setEnabled(false);
     trap.step([&] {
         if (!rootSelected()) noEntrySelected(QStringLiteral("cmbWebSiteRoot"));
-        RecordsetPtr rs = mustQuery(s_.db(), selectRootDetailsSql(selectedWebSiteNameId()));
-        if (rs->eof()) return;
-        txtEmail_->setText(rs->field(QStringLiteral("WebSiteEmailAddress")));
-        txtSubmittersName_->setText(rs->field(QStringLiteral("WebSiteSubmitterName")));
-        txtCountryCode_->setText(rs->field(QStringLiteral("CountryCode")));
-        txtReportEmail_->setText(rs->field(QStringLiteral("EmailReportsTo")));
-        txtReportGeneratorURL_->setText(rs->field(QStringLiteral("DirectoryListing")));
-        UpdateIndustryList(rs->field(QStringLiteral("Industry")));
+        const std::optional<RootDetails> d = selection_->storedDetails(selectedWebSiteNameId());
+        if (!d) return;
+        txtEmail_->setText(d->email);
+        txtSubmittersName_->setText(d->submitterName);
+        txtCountryCode_->setText(d->countryCode);
+        txtReportEmail_->setText(d->reportEmail);
+        txtReportGeneratorURL_->setText(d->directoryListing);
+        UpdateIndustryList(d->industry);
     });
     trap.step([&] {
         if (pages_) pages_->UpdateRootURLinFilesWindow();
@@ -362,12 +382,10 @@ void ConfigurationTab::UpdateIndustryList(const QString& pSelectedName) {
     cmdIndustryList_->clear();
     int select = -1;
     trap.step([&] {
-        RecordsetPtr rs = mustQuery(s_.db(), selectIndustriesSql());
-        while (!rs->eof()) {
-            const QString name = rs->field(QStringLiteral("Industry"));
-            cmdIndustryList_->addItem(name, rs->fieldInt(QStringLiteral("ID")));
-            if (select < 0 && name == pSelectedName) select = cmdIndustryList_->count() - 1;
-            rs->moveNext();
+        for (const IndustryRecord& industry : selection_->industryList()) {
+            cmdIndustryList_->addItem(industry.name, industry.id);
+            if (select < 0 && industry.name == pSelectedName)
+                select = cmdIndustryList_->count() - 1;
         }
     });
     // A box that is not editable selects its first entry by itself: undo that
@@ -392,7 +410,7 @@ void ConfigurationTab::addSite() {
             cmbWebSiteGenericName_->setCurrentIndex(match);
             siteClicked();
         } else {
-            trap.step([&] { s_.db().fnSQL_NoRS(insertWebSiteSql(name)); });
+            trap.step([&] { selection_->addSite(name); });
             trap.step([&] { UpdateWebSiteNameList(name); });
         }
     }
@@ -420,7 +438,7 @@ void ConfigurationTab::addUrl() {
         if (cmbWebSiteRoot_->itemText(i).toLower().trimmed() == wanted) return;
     trap.step([&] {
         if (!siteSelected()) noEntrySelected(QStringLiteral("cmbWebSiteGenericName"));
-        s_.db().fnSQL_NoRS(insertWebSiteNameSql(selectedWebSiteId(), url, details()));
+        selection_->addRoot(selectedWebSiteId(), url, details());
     });
     trap.step([&] {
         if (!siteSelected()) noEntrySelected(QStringLiteral("cmbWebSiteGenericName"));
@@ -433,8 +451,7 @@ void ConfigurationTab::addUrl() {
 void ConfigurationTab::UpdateWebSiteConfiguration() {
     ResumeTrap trap(s_.log(), QStringLiteral("UpdateWebSiteConfiguration"));
     trap.step([&] {
-        if (rootSelected())
-            s_.db().fnSQL_NoRS(updateWebSiteNameSql(selectedWebSiteNameId(), details()));
+        if (rootSelected()) selection_->saveDetails(selectedWebSiteNameId(), details());
     });
     trap.step([&] {
         if (pages_) pages_->savePageList();
@@ -505,25 +522,21 @@ bool ConfigurationTab::eventFilter(QObject* watched, QEvent* event) {
 void ConfigurationTab::restoreSettings() {
     ResumeTrap trap(s_.log(), QStringLiteral("Main Form Load"));
     trap.step([&] { clearReadOnlyFolder(s_.g.programFolder); });
-    RecordsetPtr rs;
-    trap.step([&] { rs = mustQuery(s_.db(), selectConfigurationSql()); });
-    while (rs && !rs->eof()) {
+    std::vector<SettingsRow> rows;
+    trap.step([&] { rows = selection_->settingsRows(); });
+    for (const SettingsRow& row : rows) {
+        txtWebSiteConfigurationID_->setText(row.configId);
         trap.step([&] {
-            txtWebSiteConfigurationID_->setText(rs->field(QStringLiteral("WebSiteConfigID")));
-        });
-        trap.step([&] {
-            lastRowName_ = rs->field(QStringLiteral("WebSiteGenericName"));
-            lastRowRoot_ = rs->field(QStringLiteral("RootWebSiteAddress"));
+            lastRowName_ = row.siteName;
+            lastRowRoot_ = row.rootUrl;
             UpdateWebSiteNameList(lastRowName_);
         });
         trap.step([&] {
-            const QString root = rs->field(QStringLiteral("RootWebSiteAddress"));
-            if (root.isEmpty()) return;
+            if (row.rootUrl.isEmpty()) return;
             if (!siteSelected()) noEntrySelected(QStringLiteral("cmbWebSiteGenericName"));
-            UpdateWebSiteRootList(root, selectedWebSiteId());
+            UpdateWebSiteRootList(row.rootUrl, selectedWebSiteId());
         });
-        trap.step([&] { UpdateIndustryList(rs->field(QStringLiteral("Industry"))); });
-        rs->moveNext();
+        trap.step([&] { UpdateIndustryList(row.industry); });
     }
     trap.step([&] {
         if (!pages_) return;
@@ -562,7 +575,7 @@ void ConfigurationTab::saveSettingsRow() {
         row.reportEmail = txtReportEmail_->text();
         row.lastReport = lastReport();
         row.industry = industry();
-        s_.db().fnSQL_NoRS(updateConfigurationSql(row));
+        selection_->saveSettingsRow(row);
     });
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The "Configuration" tab: the web site and its root URLs, the submitter's
 // details, the industry and the directory-listing URL, kept in step with the
-// tables WebSites, WebSiteNames and Industries. Selecting a site cascades:
-// site -> root URLs -> details -> industry, and site -> tree reset -> the
-// site's last page list (through the PageListController).
+// tables WebSites, WebSiteNames and Industries through its SiteSelection,
+// which follows the boxes. Selecting a site cascades: site -> root URLs ->
+// details -> industry, and site -> tree reset -> the site's last page list
+// (through the PageListController).
 
 #include <QWidget>
 
@@ -11,6 +12,7 @@
 #include "SitesSql.h"
 
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -20,12 +22,16 @@ class QPushButton;
 namespace fd::sites {
 
 class PageListController;
+class SiteSelection;
 
 class ConfigurationTab : public QWidget {
     Q_OBJECT
 public:
     ConfigurationTab(const SitesServices& services, QWidget* parent = nullptr);
     void setPageLists(PageListController* pages) { pages_ = pages; }
+    // The site and root URL the boxes have selected, with the site tables
+    // behind them.
+    SiteSelection& selection() const { return *selection_; }
 
     // Refills the site name box and selects that name (exact match).
     void UpdateWebSiteNameList(const QString& pSelectedName);
@@ -68,6 +74,8 @@ public:
     // Adds a section of another part of the window below the tab's fields
     // (the IndexNow key of the selected root URL).
     void addSection(QWidget* section);
+    // Adds a button of another part of the window left of "Save Settings".
+    void addButton(QPushButton* button);
 
     void focusSiteBox();
     void focusRootBox();
@@ -81,6 +89,7 @@ protected:
 
 private:
     void buildControls();
+    void syncSelection();
     bool validateRoot();
     void rootLeft();
     void rootEnter();
@@ -88,6 +97,7 @@ private:
     void lookUpCountryCode();
 
     SitesServices s_;
+    SiteSelection* selection_;
     PageListController* pages_ = nullptr;
     QString lastRowName_, lastRowRoot_;
     bool validating_ = false;
@@ -109,6 +119,8 @@ private:
     QListWidget* lstFiles_ = nullptr;
     QLineEdit* txtLastReport_ = nullptr;
     QLineEdit* txtWebSiteConfigurationID_ = nullptr;
+    QGridLayout* grid_ = nullptr;
+    int buttonRow_ = 0;
 };
 
 }  // namespace fd::sites

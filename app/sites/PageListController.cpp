@@ -14,7 +14,7 @@
 #include "ConfigurationTab.h"
 #include "PageList.h"
 #include "SiteDirectoryTree.h"
-#include "SitesSql.h"
+#include "SiteSelection.h"
 #include "core/AppError.h"
 
 namespace fd::sites {
@@ -30,11 +30,6 @@ ProgressFn progressPart(Progress& progress, qint64 first, qint64 span) {
     return [&progress, first, span](qint64 done, qint64 total) {
         return progress.advance(first + (total > 0 ? done * span / total : span));
     };
-}
-
-[[noreturn]] void noSiteSelected() {
-    throw AppError(381, QStringLiteral("Invalid property array index"),
-                   QStringLiteral("cmbWebSiteGenericName"));
 }
 
 // The first local file among the dragged data, or "" when there is none.
@@ -90,19 +85,8 @@ QString PageListController::rootText() const {
 
 void PageListController::getReportFile(const QString& fileName) {
     leaveOnError(s_.log(), QStringLiteral("getReportFile"), [&] {
+        if (!rootReadyForList()) return;
         const QString root = rootText().trimmed();
-        if (root.isEmpty()) {
-            if (config_->siteText().trimmed().isEmpty()) {
-                s_.message(QStringLiteral(
-                    "Please Create a web site name and root URL before importing a list."));
-                config_->focusSiteBox();
-            } else {
-                s_.message(QStringLiteral(
-                    "Please enter the root URL of this web site before importing a list."));
-                config_->focusRootBox();
-            }
-            return;
-        }
         QString file = fileName;
         if (file.isEmpty()) {
             FileDialogRequest r;
@@ -134,9 +118,40 @@ void PageListController::getReportFile(const QString& fileName) {
                                  progressPart(*progress, kProgressSteps / 2, kProgressSteps / 2)))
             return;
         config_->setLastReport(file);
-        if (!config_->siteSelected()) noSiteSelected();
-        s_.db().fnSQL_NoRS(updateLastListFileSql(config_->selectedWebSiteId(), file));
+        config_->selection().rememberListFile(file);
     });
+}
+
+bool PageListController::rootReadyForList() {
+    if (!rootText().trimmed().isEmpty()) return true;
+    if (config_->siteText().trimmed().isEmpty()) {
+        s_.message(
+            QStringLiteral("Please Create a web site name and root URL before importing a list."));
+        config_->focusSiteBox();
+    } else {
+        s_.message(
+            QStringLiteral("Please enter the root URL of this web site before importing a list."));
+        config_->focusRootBox();
+    }
+    return false;
+}
+
+bool PageListController::takeList(const QStringList& pages, const QString& routine) {
+    bool taken = false;
+    leaveOnError(s_.log(), routine, [&] {
+        const QString root = rootText().trimmed();
+        if (root.isEmpty()) return;
+        // Without a selected site the list would have no owner and no name:
+        // the tree is not touched (this throws).
+        config_->selection().listFilePath();
+        const auto progress = s_.dialogs.progress(
+            s_.window, QStringLiteral("Building the page list ..."), kProgressSteps);
+        if (!tree_->replacePages(root, pages, progressPart(*progress, 0, kProgressSteps))) return;
+        savePageList();
+        config_->setLastReport(listFilePath());
+        taken = true;
+    });
+    return taken;
 }
 
 void PageListController::deferImports() {
@@ -151,17 +166,14 @@ void PageListController::importDeferred() {
 }
 
 QString PageListController::listFilePath() const {
-    const QString name = listFileName(config_->selectedWebSiteId(), config_->selectedSiteName());
-    return QFileInfo(QDir(s_.g.programFolder).filePath(name)).absoluteFilePath();
+    return config_->selection().listFilePath();
 }
 
 void PageListController::savePageList() {
     if (tree_->nodeCount() <= 1) return;
-    // Without a selected site the list would have no owner and no name.
-    if (!config_->siteSelected()) noSiteSelected();
-    const QString path = listFilePath();
-    writePageListFile(path, tree_->pages());
-    s_.db().fnSQL_NoRS(updateLastListFileSql(config_->selectedWebSiteId(), path));
+    // The file is written whole and the site's row remembers it; either
+    // failing reaches the caller's log.
+    config_->selection().savePageList(tree_->pages());
 }
 
 // --- the tree ------------------------------------------------------------

@@ -43,8 +43,19 @@ public:
     void deferImports();
     // Imports the list noted while deferring, and imports at once again.
     void importDeferred();
+    // True when the root URL box holds a root URL, which a list is kept
+    // under; otherwise says what is missing, as an import does, and puts the
+    // focus where it is needed.
+    bool rootReadyForList();
+    // Makes pages the tree's list under the root URL and saves it, the site
+    // then remembering the saved file as it remembers an imported one. A long
+    // list shows its progress and can be cancelled (the tree is then as it
+    // was). False when the tree was left as it was or the list could not be
+    // saved (logged under routine).
+    bool takeList(const QStringList& pages, const QString& routine);
     // Writes the tree to the site's list file and remembers it in the site's
-    // row. Throws AppError on failure (the caller's trap logs it).
+    // row. Throws AppError when either fails or no site is selected (the
+    // caller's trap logs it).
     void savePageList();
     // The tree emptied down to its root node.
     void cmdClearFilesList_Click();
@@ -71,7 +82,8 @@ public:
     void dropFile(const QString& path);
     void filesListClicked(QListWidgetItem* item);
 
-    // The path of the list file of the selected site.
+    // The path of the list file of the selected site. Throws AppError when
+    // none is selected.
     QString listFilePath() const;
 
 protected:

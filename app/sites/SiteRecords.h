@@ -1,7 +1,10 @@
 #pragma once
-// The web sites as the Configuration tab lists them, read without the tab:
-// each site with its root URLs and its page list, in the order of the tab's
-// boxes, so a site's position (which names its saved list) is the same.
+// The web sites as the Configuration tab lists them, read and written
+// without the tab: each site with its root URLs and its page list, in the
+// order of the tab's boxes; the industries; the settings row. Reads throw
+// AppError when their query fails. The tab's inserts and updates run as the
+// data-access class runs a statement without rows: a failure leaves the
+// table as it was and is not reported.
 
 #include <QString>
 #include <QStringList>
@@ -33,15 +36,45 @@ std::vector<SiteRecord> readSites(const CADODBAccess& db);
 // The statements readSites runs, in that order.
 QString selectAllRootsSql();
 
+// The sites alone (no root URLs), in the site name box's order.
+std::vector<SiteRecord> readSiteList(const CADODBAccess& db);
+// The root URLs of a site, in the root box's order.
+std::vector<RootRecord> readRoots(const CADODBAccess& db, long long webSiteId);
+
+struct IndustryRecord {
+    long long id = 0;
+    QString name;
+};
+// The industries, by name.
+std::vector<IndustryRecord> readIndustries(const CADODBAccess& db);
+
 // The first site of that exact name, nothing when there is none.
 std::optional<SiteRecord> findSite(const std::vector<SiteRecord>& sites, const QString& name);
 
-// The detail fields of a root URL; empty fields when the row is gone.
-// Throws AppError when the query fails.
+// The detail fields of a root URL; nothing (or, from readRootDetails, empty
+// fields) when the row is gone. Throws AppError when the query fails.
+std::optional<RootDetails> findRootDetails(const CADODBAccess& db, long long webSiteNameId);
 RootDetails readRootDetails(const CADODBAccess& db, long long webSiteNameId);
 
 // The page-list file the site last had open ("" when none).
 QString readLastListFile(const CADODBAccess& db, long long webSiteId);
+
+// The settings row as the main window's load reads it.
+struct SettingsRow {
+    QString configId;  // WebSiteConfigID
+    QString siteName;
+    QString rootUrl;
+    QString industry;
+};
+std::vector<SettingsRow> readSettingsRows(const CADODBAccess& db);
+
+// The Configuration tab's writes.
+void insertSite(const CADODBAccess& db, const QString& name);
+void insertRoot(const CADODBAccess& db, long long webSiteId, const QString& url,
+                const RootDetails& d);
+void updateRootDetails(const CADODBAccess& db, long long webSiteNameId, const RootDetails& d);
+void rememberListFile(const CADODBAccess& db, long long webSiteId, const QString& path);
+void updateSettingsRow(const CADODBAccess& db, const ConfigurationRow& row);
 
 // Where the window saves the site's list: its name in the program folder,
 // as an absolute path.

@@ -1,20 +1,35 @@
 #pragma once
 // What the sites subsystem's widgets are handed: the globals (database, error
-// log, program folder), the dialogs, the main window's hub and the window
-// that parents their message boxes.
+// log, program folder), the dialogs, what they ask of the rest of the main
+// window and the window that parents their message boxes.
+
+#include <QString>
 
 #include "core/Globals.h"
-#include "core/MainHub.h"
 #include "platform/Dialogs.h"
 
 class QWidget;
 
 namespace fd::sites {
 
+// The rest of the main window as the sites room sees it: the browser's
+// address box and its Go, navigation, the status bar and the page the
+// submission tabs take.
+class SitesWindow {
+public:
+    virtual ~SitesWindow() = default;
+    virtual QString addressText() const = 0;  // txtSubmitURL
+    virtual void setAddressText(const QString& url) = 0;
+    virtual void goToAddress() = 0;                          // imgGoButton_Click
+    virtual void navigate(const QString& url) = 0;           // the browser's Navigate, as is
+    virtual void setStatusMessage(const QString& text) = 0;  // status panel 2
+    virtual void setPageToSubmit(const QString& url) = 0;    // txtSubmissionURL and txtReviewURL
+};
+
 struct SitesServices {
     Globals& g;
     Dialogs& dialogs;
-    MainHub& hub;
+    SitesWindow& hub;
     QWidget* window = nullptr;
 
     ErrorSink& log() const { return *g.errorLog; }

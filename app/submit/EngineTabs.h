@@ -3,15 +3,12 @@
 // the page concerned and the button that sends it, with the double-click on
 // an engine doing what the button does.
 
-#include <QPointer>
 #include <QWidget>
 #include <memory>
 
-#include "BackgroundWork.h"
 #include "EngineListView.h"
-#include "IndexNowKey.h"
-#include "IndexNowRun.h"
-#include "SubmissionRecord.h"
+#include "SubmissionService.h"
+#include "SubmitWindow.h"
 #include "platform/HttpClient.h"
 #include "platform/WebBrowser.h"
 
@@ -24,7 +21,6 @@ namespace fd {
 
 struct Globals;
 class Dialogs;
-class MainHub;
 
 // What both tabs are handed: the globals (database and error log), the
 // dialogs, the main window's values, the browser requests go through and the
@@ -32,7 +28,7 @@ class MainHub;
 struct EngineTabServices {
     Globals& globals;
     Dialogs& dialogs;
-    MainHub& hub;
+    SubmitWindow& hub;
     WebBrowser* browser;
     std::shared_ptr<HttpClient> http = {};
 };
@@ -51,10 +47,11 @@ protected:
               const QString& buttonName, const QString& buttonCaption, QWidget* parent);
     void message(const QString& text);
 
-    Globals& g_;
     Dialogs& dialogs_;
-    MainHub& hub_;
-    QPointer<WebBrowser> browser_;
+    SubmitWindow& hub_;
+    // The submission sequence: the tab hands it what the user asked for and
+    // shows what it says.
+    SubmissionService* service_;
     EngineListView* list_;
     QLabel* label_;
     QLineEdit* url_;
@@ -71,12 +68,12 @@ public:
 };
 
 // "Page Submission": submits the page in txtSubmissionURL to the selected
-// engine and records the submission with the engine's answer. An engine
-// whose method is "indexnow" is sent by the IndexNow client (a GET, on a
-// thread of its own so the window keeps painting); any other through the
-// browser, whose load result is its answer. "Submit All Pages" sends every
-// page of the tree to an IndexNow engine in POSTs, with a progress bar and
-// Cancel.
+// engine and records the submission with the engine's answer, through the
+// submission service (an IndexNow engine's request waits on a thread of its
+// own, so the window keeps painting; any other goes through the browser,
+// whose load result is its answer). "Submit All Pages" sends every page of
+// the tree to an engine that takes many pages per request, with a progress
+// bar and Cancel.
 class PageSubmissionTab : public EngineTab {
     Q_OBJECT
 public:
@@ -92,10 +89,11 @@ public:
     QPushButton* submitAllButton() const { return cmdSubmitAllPages_; }
     QPushButton* cancelButton() const { return cmdCancelSubmitAll_; }
     QProgressBar* progressBar() const { return prgSubmitAll_; }
-    // An IndexNow request or run is under way.
-    bool busy() const { return work_.running(); }
-    // The time limits of IndexNow requests (15 s to connect, 60 s in all).
-    void setIndexNowLimits(const IndexNowLimits& limits) { limits_ = limits; }
+    // A request or run is under way.
+    bool busy() const { return service_->busy(); }
+    // The time limits of requests that wait for the engine's answer (15 s
+    // to connect, 60 s in all).
+    void setIndexNowLimits(const RequestLimits& limits) { service_->setLimits(limits); }
 
 signals:
     // An engine's answer was recorded (or, for a run, the run ended); text
@@ -103,26 +101,11 @@ signals:
     void answered(const QString& text);
 
 private:
-    // Sends the selected entry's request and records it; with no entry
-    // selected nothing is sent.
-    void sendAndRecord(bool fromDoubleClick);
-    void sendThroughBrowser(const EngineEntry& e, bool fromDoubleClick);
-    void sendThroughIndexNow(const EngineEntry& e, bool fromDoubleClick);
-    // What a submission of the page in the box records.
-    SubmissionInput submissionInput(const EngineEntry& e) const;
-    // The IndexNow key of the root URL; nothing stored gives empty values.
-    StoredIndexNowKey rootKey() const;
-    void browserLoaded(const QString& url, LoadOutcome outcome, int httpStatus,
-                       const QString& errorText);
+    // The page in the box to the selected engine, as the trigger asks.
+    void submit(const QString& routine, SubmitTrigger trigger);
     void tell(const QString& text);
     void setRunning(bool running, qsizetype total = 0);
 
-    std::shared_ptr<HttpClient> http_;
-    IndexNowLimits limits_;
-    BackgroundWork work_;
-    // The browser submission whose page is still loading, 0 when none.
-    long long pendingBrowserSubmission_ = 0;
-    QString pendingEngine_;
     QPushButton* cmdSubmitAllPages_ = nullptr;
     QPushButton* cmdCancelSubmitAll_ = nullptr;
     QProgressBar* prgSubmitAll_ = nullptr;

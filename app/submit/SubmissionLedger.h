@@ -1,19 +1,14 @@
 #pragma once
 // The answer ledger: what the engine answered to each submission, kept in
-// SubmissionAnswers beside the Submissions row it answers. One answer per
-// submission through the browser or the IndexNow client; and the recorder
-// that writes the many submissions of an IndexNow batch in one transaction.
+// SubmissionAnswers beside the Submissions row it answers, whichever way the
+// submission went (through the browser, straight to the engine, or through
+// IndexNow). The recorder of SubmissionRecord.h writes it.
 
 #include <QDateTime>
 #include <QString>
-#include <span>
 
-#include "IndexNowProtocol.h"
-#include "SubmissionRecord.h"
 #include "core/CADODBAccess.h"
 #include "platform/HttpClient.h"
-
-struct sqlite3;
 
 namespace fd {
 
@@ -31,8 +26,6 @@ struct LedgerAnswer {
     QString text;  // in plain words
 };
 
-LedgerAnswer ledgerAnswer(const IndexNowAnswer& a, const QString& channel, const QString& endpoint);
-
 // The answer of a submission sent through the browser: the main frame's load
 // result. ok is false when the load failed; httpStatus is the status the
 // engine reported (0 when none); errorText what went wrong.
@@ -44,53 +37,8 @@ LedgerAnswer browserAnswerPending(const QString& url);
 // to the engine (a GET, or a form POST): what the engine's page answered.
 LedgerAnswer httpAnswer(const HttpResponse& r, const QString& url);
 
-// The Submissions row a recording just wrote (the newest with its values),
-// 0 when there is none.
-long long submissionIdOf(const CADODBAccess& db, const RecordResult& r, const QDateTime& now);
-
 // Writes (or replaces) the answer to a submission. Throws AppError.
 void recordAnswer(const CADODBAccess& db, long long submissionId, const LedgerAnswer& a,
                   const QDateTime& now = QDateTime::currentDateTime());
-
-// Who submits what to which engine, for a batch.
-struct BatchSubmitter {
-    QString siteName;
-    QString rootUrl;
-    QString email;
-    QString engineName;
-};
-
-// Records the pages of IndexNow requests as submissions, each with the
-// request's answer, on a connection of its own: one transaction per request,
-// prepared statements, so a hundred thousand pages take a fraction of a
-// second. Rows are looked up and added as a submission of a tree page does:
-// the site by name, the root URL by address, the page by its path alone.
-class SubmissionBatchRecorder {
-public:
-    // Throws AppError when the database cannot be opened.
-    SubmissionBatchRecorder(const QString& databasePath, BatchSubmitter who);
-    ~SubmissionBatchRecorder();
-    SubmissionBatchRecorder(const SubmissionBatchRecorder&) = delete;
-    SubmissionBatchRecorder& operator=(const SubmissionBatchRecorder&) = delete;
-
-    // Writes one Submissions row per page and the answer beside each, all or
-    // none. Returns the number of submissions written: 0 when the engine is
-    // no longer in the catalogue. Throws AppError (nothing of this call
-    // stays). Without the ledger table the submissions are still written.
-    qsizetype record(std::span<const PlannedPage> pages, const LedgerAnswer& answer,
-                     const QDateTime& now = QDateTime::currentDateTime());
-    bool hasLedger() const { return hasLedger_; }
-
-private:
-    class Statement;
-    long long lookUpOrInsert(Statement& select, Statement& insert,
-                             const std::function<void(Statement&)>& bindInsert, const QString& key);
-    void exec(const char* sql);
-
-    sqlite3* db_ = nullptr;
-    BatchSubmitter who_;
-    bool hasLedger_ = false;
-    long long siteId_ = 0, rootId_ = 0;
-};
 
 }  // namespace fd

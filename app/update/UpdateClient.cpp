@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 #include <QStringList>
 #include <cstring>
+#include <optional>
 
 #include "core/DatabaseConnection.h"
 #include "core/Globals.h"
@@ -123,22 +124,14 @@ QString buildUpdateRequest(const CADODBAccess& db, const QString& updateUrl,
 }
 
 UpdateConnection::UpdateConnection(const QString& databasePath)
-    : db_(openDatabaseConnection(databasePath, kSource)) {
-    exec("BEGIN");
-    open_ = true;
+    : db_(databasePath, kSource), transaction_(db_) {
     // From here on every statement is checked by SQLite itself as it is
     // compiled: the answer may change the catalogue and nothing else.
-    sqlite3_set_authorizer(db_.get(), &UpdateConnection::authorize, this);
+    sqlite3_set_authorizer(db_.handle(), &UpdateConnection::authorize, this);
 }
 
 UpdateConnection::~UpdateConnection() {
     checking_ = false;
-    if (open_) sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
-}
-
-void UpdateConnection::exec(const char* sql) {
-    const int rc = sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) throw sqliteError(db_.get(), rc, kSource);
 }
 
 int UpdateConnection::authorize(void* self, int action, const char* a, const char* b,
@@ -171,9 +164,9 @@ void UpdateConnection::execute(const QString& jetSql) {
     refused_.clear();
     changesCatalogue_ = false;
     checking_ = true;
-    StatementPtr st;
+    std::optional<db::Statement> st;
     try {
-        st = prepareOne(db_.get(), sql, kSource);
+        st.emplace(db_.prepare(sql));
     } catch (const AppError& e) {
         if (!refused_.isEmpty()) throw refuse(refused_);
         checking_ = false;
@@ -184,17 +177,16 @@ void UpdateConnection::execute(const QString& jetSql) {
     if (!changesCatalogue_ || !refused_.isEmpty())
         throw refuse(refused_.isEmpty() ? QStringLiteral("not a change to SearchEngines")
                                         : refused_);
-    const int rc = sqlite3_step(st.get());
+    const int rc = sqlite3_step(st->handle());
     checking_ = false;
     if (rc == SQLITE_DONE || rc == SQLITE_ROW) return;
     if (!refused_.isEmpty()) throw refuse(refused_);
-    throw sqliteError(db_.get(), rc, kSource);
+    throw sqliteError(db_.handle(), rc, kSource);
 }
 
 void UpdateConnection::commit() {
     checking_ = false;
-    exec("COMMIT");
-    open_ = false;
+    transaction_.commit();
 }
 
 UpdateOutcome applyUpdateAnswer(UpdateConnection& connection, const QString& body) {

@@ -55,13 +55,13 @@ public:
     // refused (the description says what was refused and quotes it).
     void execute(const QString& jetSql);
     void commit();
+    const db::Connection& connection() const { return db_; }
 
 private:
     static int authorize(void* self, int action, const char* a, const char* b, const char* database,
                          const char* trigger);
-    void exec(const char* sql);
-    ConnectionPtr db_;
-    bool open_ = false;              // transaction begun and not yet ended
+    db::Connection db_;
+    db::Transaction transaction_;    // begun at once, rolled back unless committed
     bool checking_ = false;          // an answer's statement is being compiled or run
     bool changesCatalogue_ = false;  // it inserts, updates or deletes catalogue rows
     QString refused_;                // why the authorizer refused it

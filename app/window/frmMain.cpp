@@ -31,9 +31,11 @@ frmMain::frmMain(Globals& g, Dialogs& dialogs, WebBrowser* browser, QWidget* par
     setupSubmit();
     setupWindow();
     setupSitemap();
+    setupPublish();
     setupUpdate();
     setupReports();
     setupAudit();
+    setupDiscover();
     setupStartPage();
     setupTabOrder();
 }

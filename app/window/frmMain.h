@@ -9,8 +9,8 @@
 #include <QStringList>
 #include <memory>
 
+#include "MainHub.h"
 #include "core/Globals.h"
-#include "core/MainHub.h"
 #include "platform/Dialogs.h"
 #include "platform/InetTransfer.h"
 #include "platform/Shell.h"
@@ -37,7 +37,8 @@ namespace fd {
 
 namespace sites {
 class ConfigurationTab;
-}
+class PageListController;
+}  // namespace sites
 
 struct SiteMapServices;
 
@@ -133,6 +134,8 @@ private:
     class SitesPart* sites_ = nullptr;
     // The Configuration tab, for the parts that add a section to it.
     sites::ConfigurationTab* configurationTab() const;
+    // The page lists of the tree, for the parts that fill it.
+    sites::PageListController* pageListController() const;
     // --- browser: members added by the browser subsystem below this line
     class PageDetailsTab* pageDetails_ = nullptr;
     class BrowserController* browserPart_ = nullptr;  // the browser's events, buttons, menu items
@@ -162,6 +165,22 @@ private:
     void setupAudit();
     void AuditSite_Click();
     QPointer<class QDialog> auditWindow_;  // created on first use, gone when closed
+    // --- discover: File > Discover Pages from Site (frmMain_discover.cpp)
+    void setupDiscover();
+    void DiscoverPages_Click();
+    QPointer<class QDialog> discoverWindow_;  // while it is open
+    // --- publish: the publish target on the Configuration tab and Tools >
+    // "Publish to Site..." (frmMain_publish.cpp)
+public:
+    // Tests may hand in their own keyring before the window is loaded.
+    void setKeyring(std::shared_ptr<class Keyring> keyring);
+
+private:
+    void setupPublish();
+    void PublishToSite_Click();
+    std::shared_ptr<class Keyring> keyring_;
+    class PublishTargetPanel* publishTarget_ = nullptr;
+    QPointer<class QDialog> publishWindow_;  // created on use, gone when closed
     // --- sitemap: the Tools menu's site map (frmMain_sitemap.cpp)
     void setupSitemap();
     void CreateSiteMap_Click();

@@ -12,8 +12,8 @@
 #include <QToolButton>
 
 #include "frmMain.h"
+#include "platform/Upload.h"
 #include "reports/ReportLogic.h"
-#include "reports/Upload.h"
 #include "reports/frmSendReport.h"
 
 namespace fd {

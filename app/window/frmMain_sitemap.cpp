@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 #include <QTreeWidget>
 
+#include "discover/LastModified.h"
 #include "frmMain.h"
 #include "sitemap/CreateXmlSitemap.h"
 #include "sitemap/SiteMap.h"
@@ -51,6 +52,7 @@ SiteMapServices frmMain::siteMapServices() {
     s.uploadTarget.password = g_.gFTPPassword;
     s.randomValue = [this] { return siteMapRandomValue(*siteMapRandom_); };
     s.owner = this;
+    s.db = g_.gDB.get();
     return s;
 }
 
@@ -60,7 +62,8 @@ void frmMain::CreateSiteMap_Click() {
 
 void frmMain::CreateXmlSitemap_Click() {
     fd::CreateXmlSitemap_Click(treeNodes(*tvwWebSiteDirectory_),
-                               pageUpdateDates(*g_.gDB, siteName()), siteMapServices());
+                               discover::sitemapDays(*g_.gDB, siteName(), rootUrl()),
+                               siteMapServices());
 }
 
 }  // namespace fd

@@ -162,6 +162,10 @@ sites::ConfigurationTab* frmMain::configurationTab() const {
     return sites_ ? sites_->config : nullptr;
 }
 
+sites::PageListController* frmMain::pageListController() const {
+    return sites_ ? sites_->pages : nullptr;
+}
+
 bool frmMain::selectedTreePage(QString* text) const {
     if (text) text->clear();
     if (!sites_) return false;

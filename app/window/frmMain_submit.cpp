@@ -8,7 +8,7 @@
 #include "platform/CurlHttpClient.h"
 #include "sites/ConfigurationTab.h"
 #include "submit/EngineTabs.h"
-#include "submit/IndexNowKeyPanel.h"
+#include "submit/indexnow/IndexNowKeyPanel.h"
 
 namespace fd {
 

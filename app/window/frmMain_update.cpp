@@ -6,7 +6,7 @@
 
 #include "frmMain.h"
 #include "platform/CurlTransfer.h"
-#include "reports/Upload.h"
+#include "platform/Upload.h"
 #include "update/UpdateClient.h"
 #include "update/UpdateRunner.h"
 

@@ -106,10 +106,12 @@ void frmMain::setupWindow() {
     siteMap->setObjectName(QStringLiteral("CreateSiteMap"));
     auto* xmlSitemap = new QAction(QStringLiteral("Create &XML Sitemap"), menuTools_);
     xmlSitemap->setObjectName(QStringLiteral("CreateXmlSitemap"));
+    auto* publish = new QAction(QStringLiteral("&Publish to Site..."), menuTools_);
+    publish->setObjectName(QStringLiteral("PublishToSite"));
     auto* reports = new QAction(QStringLiteral("Create Reports"), menuTools_);
     reports->setObjectName(QStringLiteral("SendChangeReport"));
-    for (QAction* a : {siteMap, xmlSitemap, reports}) a->setEnabled(false);
-    menuTools_->insertActions(firstTool, {siteMap, xmlSitemap, reports});
+    for (QAction* a : {siteMap, xmlSitemap, publish, reports}) a->setEnabled(false);
+    menuTools_->insertActions(firstTool, {siteMap, xmlSitemap, publish, reports});
 
     connect(action(menuSupport_, "LearnMore", "&Learn more about this Product"),
             &QAction::triggered, this, go(kProductPage));
@@ -146,7 +148,7 @@ void frmMain::setupTabOrder() {
         "cmbWebSiteGenericName", "cmdAddSite", "cmbWebSiteRoot", "cmdAddURL", "txtEmail",
         "txtSubmittersName", "txtCountryCode", "lblLookUpCountryCode", "txtReportEmail",
         "cmdIndustryList", "txtReportGeneratorURL", "imgGoToUpdateURL", "cmdReportGenerator",
-        "cmdSaveSettings",
+        "cmdPublishSettings", "cmdSaveSettings",
         // IndexNow key, below the fields
         "txtIndexNowKey", "cmdNewKey", "cmdSaveKeyFile", "cmdCheckKeyFile", "txtKeyLocation",
         // Page Details

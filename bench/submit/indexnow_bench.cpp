@@ -20,7 +20,7 @@
 #include "core/ProgramFolder.h"
 #include "platform/CurlHttpClient.h"
 #include "submit/EngineTabs.h"
-#include "submit/IndexNowKey.h"
+#include "submit/indexnow/IndexNowKey.h"
 #include "support/Headless.h"
 #include "support/MedianReporter.h"
 #include "support/ProcessorTime.h"

@@ -5,8 +5,8 @@
 #include <QString>
 #include <cstdio>
 
-#include "core/MainHub.h"
 #include "platform/Dialogs.h"
+#include "window/MainHub.h"
 
 namespace fd::bench {
 

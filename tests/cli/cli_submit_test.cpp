@@ -21,7 +21,7 @@
 #include "core/ExtraTables.h"
 #include "sites/PageList.h"
 #include "submit/EngineListView.h"
-#include "submit/IndexNowKey.h"
+#include "submit/indexnow/IndexNowKey.h"
 #include "support/FakeDialogs.h"
 #include "support/HostileServer.h"
 #include "support/PeerProcess.h"

@@ -528,3 +528,77 @@ TEST_F(CliFolder, UpdateCatalogueAppliesTheServersAnswerOrSaysWhyNot) {
     }
     EXPECT_EQ(folder.scalar("SELECT count(*) FROM SearchEngines"), before);
 }
+
+// pages discover against the generated local site: a dry run changes
+// nothing and prints the addresses; a run saves the list where the window
+// keeps it (pages list reads back the same addresses) and keeps the dates;
+// --add with nothing new, a site with nothing and bad usage change nothing.
+TEST_F(CliFolder, PagesDiscoverTakesTheSitesOwnListOrChangesNothing) {
+    QTemporaryDir logs;
+    test::PeerProcess site(QStringLiteral(FARROWDALE_DISCOVER_SITE),
+                           {QStringLiteral("main"), logs.filePath(QStringLiteral("main.log"))});
+    test::PeerProcess empty(QStringLiteral(FARROWDALE_DISCOVER_SITE),
+                            {QStringLiteral("empty"), logs.filePath(QStringLiteral("empty.log"))});
+    ASSERT_TRUE(site.ok() && empty.ok());
+    const QString root = QStringLiteral("http://127.0.0.1:%1/site/").arg(site.port());
+    addSite("Shop", {root});
+    addSite("Empty", {QStringLiteral("http://127.0.0.1:%1/").arg(empty.port())});
+    const QString shopId =
+        folder.scalar("SELECT WebSiteID FROM WebSites WHERE WebSiteGenericName = 'Shop'");
+    const auto listFile = [&] {
+        return folder.scalar("SELECT LastListFile FROM WebSites WHERE WebSiteID = " + shopId);
+    };
+
+    CliResult r = cli({"pages", "discover", "--site", "Shop", "--dry-run"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QStringList addresses = r.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(addresses.size(), 12) << r.out.toStdString();
+    EXPECT_EQ(addresses.first(), root + "a.html");
+    EXPECT_TRUE(r.err.contains("12 pages found (12 new, 0 no longer listed)"))
+        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("/broken.xml: line 4, column ")) << r.err.toStdString();
+    EXPECT_EQ(listFile(), "");
+
+    r = cli({"pages", "discover", "--site", "Shop", "--json"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(o["found"].toInt(), 12);
+    EXPECT_EQ(o["leftOut"].toObject()["duplicate"].toInt(), 3);
+    EXPECT_EQ(o["sources"].toArray().first().toObject()["via"].toString(), "robots");
+    EXPECT_EQ(o["pages"].toArray().at(1).toObject()["lastModified"].toString(),
+              "2024-03-02T08:30:00Z");
+    EXPECT_EQ(o["saved"].toString(), listFile());
+    EXPECT_TRUE(listFile().endsWith(shopId + "_Shop.wsr"));
+    EXPECT_EQ(folder.scalar("SELECT count(*) FROM PageLastModified"), "5");
+    // The list as the window's import reads it gives the same addresses.
+    r = cli({"pages", "list", "--site", "Shop"});
+    EXPECT_EQ(r.out.split(u'\n', Qt::SkipEmptyParts), addresses);
+
+    // The XML sitemap gives each page the site's own day where none later
+    // is recorded.
+    QTemporaryDir out;
+    r = cli({"sitemap", "--site", "Shop", "--xml", "--out", out.path()});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QByteArray xml = test::readFile(out.filePath("sitemap.xml"));
+    EXPECT_TRUE(xml.contains("<loc>" + root.toUtf8() + "b.html</loc><lastmod>2024-03-02</lastmod>"))
+        << xml.toStdString();
+    EXPECT_TRUE(xml.contains("<loc>" + root.toUtf8() + "t1.html</loc></url>"));
+
+    r = cli({"pages", "discover", "--site", "Shop", "--add"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("nothing new: the list is unchanged")) << r.err.toStdString();
+
+    const QByteArray before = test::readFile(listFile());
+    r = cli({"pages", "discover", "--site", "Empty"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("no pages were found; the list is unchanged"))
+        << r.err.toStdString();
+    EXPECT_EQ(cli({"pages", "discover", "--site", "Shop", "--page-limit", "5"}).code, 2);
+    EXPECT_EQ(cli({"pages", "discover", "--site", "Shop", "--crawl", "--page-limit", "x"}).code, 2);
+    EXPECT_EQ(test::readFile(listFile()), before);
+
+    r = cli({"pages", "discover", "--site", "Shop", "--crawl", "--dry-run"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.split(u'\n', Qt::SkipEmptyParts).size(), 14);
+    EXPECT_TRUE(r.err.contains("The crawl fetched")) << r.err.toStdString();
+}

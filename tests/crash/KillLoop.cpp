@@ -5,6 +5,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -122,7 +123,10 @@ KillReport runKillLoop(const KillCase& c) {
     }
 
     std::mt19937 random(crashSeed() ^ std::hash<std::string>{}(c.name));
-    std::uniform_int_distribution<long long> delay(0, took.count() * 11 / 10);
+    // The first run's time bounds the delays; a run that ends before its kill
+    // comes shows the work can be quicker (the first may have met a busy
+    // machine), and the bound comes down to that delay.
+    long long bound = took.count() * 11 / 10;
     // Runs that end before their kill comes do not count: the loop goes on
     // until crashKills() kills have landed during the work (five times as
     // many runs at most).
@@ -134,16 +138,17 @@ KillReport runKillLoop(const KillCase& c) {
             waitExit(child.pid);
             return report;
         }
-        const long long us = delay(random);
+        const long long us = std::uniform_int_distribution<long long>(0, bound)(random);
         const timespec pause{time_t(us / 1000000), long(us % 1000000) * 1000};
         ::nanosleep(&pause, nullptr);
         ::kill(child.pid, SIGKILL);
         const int s = waitExit(child.pid);
         if (WIFSIGNALED(s))
             ++report.kills;
-        else if (WIFEXITED(s) && WEXITSTATUS(s) == 0)
+        else if (WIFEXITED(s) && WEXITSTATUS(s) == 0) {
             ++report.finished;
-        else {
+            bound = std::max(1LL, us);
+        } else {
             report.failure = "the work failed in run " + std::to_string(i);
             return report;
         }

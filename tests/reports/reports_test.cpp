@@ -22,9 +22,9 @@
 #include <QTreeWidget>
 
 #include "listcaster/RecordingPrinter.h"
+#include "platform/Upload.h"
 #include "reports/ReportLogic.h"
 #include "reports/ReportPreviews.h"
-#include "reports/Upload.h"
 #include "reports/frmSendReport.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"

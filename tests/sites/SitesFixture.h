@@ -12,12 +12,12 @@
 #include <QTest>
 #include <memory>
 
-#include "core/MainHub.h"
 #include "sites/ConfigurationTab.h"
 #include "sites/PageListController.h"
 #include "sites/SiteDirectoryTree.h"
 #include "support/FakeDialogs.h"
 #include "support/TestFolder.h"
+#include "window/MainHub.h"
 
 namespace fd::test {
 

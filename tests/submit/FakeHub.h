@@ -3,8 +3,8 @@
 
 #include <QStringList>
 
-#include "core/MainHub.h"
 #include "support/QtPrinters.h"
+#include "window/MainHub.h"
 
 namespace fd::test {
 

@@ -15,8 +15,8 @@
 
 #include "core/ExtraTables.h"
 #include "platform/CurlHttpClient.h"
-#include "submit/IndexNowRun.h"
-#include "submit/KeyFileCheck.h"
+#include "submit/indexnow/IndexNowRun.h"
+#include "submit/indexnow/KeyFileCheck.h"
 #include "support/HostileServer.h"
 #include "support/PeerProcess.h"
 #include "support/TestFolder.h"

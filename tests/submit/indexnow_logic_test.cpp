@@ -8,10 +8,10 @@
 #include <QSet>
 #include <QUrlQuery>
 
-#include "submit/IndexNowKey.h"
-#include "submit/IndexNowProtocol.h"
-#include "submit/IndexNowRun.h"
-#include "submit/KeyFileCheck.h"
+#include "submit/indexnow/IndexNowKey.h"
+#include "submit/indexnow/IndexNowProtocol.h"
+#include "submit/indexnow/IndexNowRun.h"
+#include "submit/indexnow/KeyFileCheck.h"
 
 using namespace fd;
 

@@ -47,6 +47,18 @@ public:
         return std::make_unique<Recorder>(*this, progresses.size() - 1);
     }
 
+    // Each password question takes the next entry; nullopt (or none left)
+    // = cancel.
+    std::optional<QString> password(QWidget*, const QString&, const QString& label) override {
+        passwordQuestions.push_back(label);
+        if (passwords.empty()) return std::nullopt;
+        auto p = passwords.front();
+        passwords.pop_front();
+        return p;
+    }
+    std::deque<std::optional<QString>> passwords;
+    std::vector<QString> passwordQuestions;
+
     // Texts of all messages shown, in order.
     std::vector<QString> texts() const {
         std::vector<QString> t;

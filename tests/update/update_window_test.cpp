@@ -11,7 +11,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "reports/Upload.h"
+#include "platform/Upload.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeDialogs.h"
 #include "support/PeerProcess.h"
