@@ -38,7 +38,8 @@ QString renderProgram() {
     return QStringLiteral("farrowdale-render");
 }
 
-int readRenderedAnswer(const QByteArray& line, const QStringList& raw, RenderedPage* page) {
+int readRenderedAnswer(const QByteArray& line, const QStringList& raw, const QString& pageUrl,
+                       RenderedPage* page) {
     const qsizetype blank = line.indexOf(' ');
     bool ok = false;
     const int n = line.left(blank).toInt(&ok);
@@ -65,6 +66,7 @@ int readRenderedAnswer(const QByteArray& line, const QStringList& raw, RenderedP
     QSet<QString> own;
     for (const QString& l : raw) own.insert(l);
     QSet<QString> added;
+    own.insert(auditUrl(pageUrl));
     for (const QJsonValue& v : o.value(QLatin1String("links")).toArray()) {
         const QString target = auditUrl(v.toString());
         if (target.isEmpty() || own.contains(target) || added.contains(target)) continue;
@@ -103,7 +105,8 @@ QString renderPages(QList<AuditPage>& pages, const QList<int>& which,
         const int n = line.left(line.indexOf(' ')).toInt();
         if (n < 0 || n >= pages.size()) continue;
         const QStringList own = pages[n].rendered.ownLinks;
-        if (readRenderedAnswer(line, own, &pages[n].rendered) >= 0) --left;
+        const QString url = pages[n].finalUrl.isEmpty() ? pages[n].url : pages[n].finalUrl;
+        if (readRenderedAnswer(line, own, url, &pages[n].rendered) >= 0) --left;
     }
     render.kill();
     render.waitForFinished(5000);

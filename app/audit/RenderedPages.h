@@ -18,9 +18,11 @@ QString renderProgram();
 
 // One answer line of the rendering program ("<n> <json>"), read into page's
 // rendered part; raw are the page's own links (a and area), to tell the
-// links only rendering added. Returns the page number n, -1 when the line
-// is not an answer.
-int readRenderedAnswer(const QByteArray& line, const QStringList& raw, RenderedPage* page);
+// links only rendering added (links to the page itself, its fragments, do
+// not count: the raw page's are not kept either). Returns the page number
+// n, -1 when the line is not an answer.
+int readRenderedAnswer(const QByteArray& line, const QStringList& raw, const QString& pageUrl,
+                       RenderedPage* page);
 
 // Renders pages[i] for every i in which (their final addresses), filling
 // pages[i].rendered (whose ownLinks are the raw page's links, dropped once

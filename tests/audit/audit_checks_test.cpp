@@ -154,3 +154,85 @@ TEST(AuditChecks, HttpsPagesMixedContentHstsAndHttpPagesUnderAnHttpsRoot) {
     EXPECT_EQ(findingListRow({"u", FindingKind::ThinContent, "d", FindingState::New}).last(),
               "warning");
 }
+
+// The reader against the browser itself: on pages without scripts, what the
+// rendered page shows (title, description, robots, canonical, <h1>, links)
+// is what the reader read, so rendering finds nothing. The pages: those the
+// browser's snapshot is held to, and a sample of Debian's Python manual.
+TEST(AuditChecks, TheReaderReadsWhatTheBrowserRenders) {
+    QTemporaryDir dir;
+    const struct {
+        const char* file;
+        QByteArray bytes;
+    } pages[] = {
+        {"metas.html",
+         "<!DOCTYPE html><html lang=en><head><title>\n  Widgets &amp;\tGadgets  </title>"
+         "<META NAME=\"Description\" CONTENT=\"First\"><meta name=keywords content='a, b'>"
+         "<meta name=\"robots\" content=\"all\"><link rel=canonical href='/c.html'></head>"
+         "<body><h1>One <b>two</b></h1><p>x</body></html>"},
+        {"messy.html",
+         "<title>One</title><title>Two</title><p><b>bold<i>both</b>italic</i>"
+         "<table><tr><td>cell</td></tr><meta name=\"description\" content=\"in a table\">x"
+         "</table><svg><title>svg title</title><foreignObject><meta name=\"keywords\" "
+         "content=\"in svg\"></foreignObject><linearGradient/></svg><template><meta "
+         "name=author content=t></template><noscript><meta name=description content=ns>"
+         "</noscript><a href=l1>1</a><h1>h<a href=l2>2</a></h1>"},
+        {"latin1.html",
+         "<html><head><meta charset=\"iso-8859-1\"><title>Caf\xe9</title>"
+         "<meta name=\"description\" content=\"cr\xe8me br\xfbl\xe9\"></head></html>"},
+        // Over HTTP the browser guesses no UTF-8 for an undeclared page (from a file
+        // it does); the reader takes valid UTF-8 for UTF-8, so this one says it.
+        {"nbsp.html",
+         "<meta charset=utf-8><title>\xc2\xa0 A\xc2\xa0\xc2\xa0"
+         "B\t\r\n\f C</title>"},
+        {"empty.html", ""},
+    };
+    QStringList listed;
+    for (const auto& page : pages) {
+        QFile f(dir.filePath(QString::fromLatin1(page.file)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(page.bytes);
+        listed << QString::fromLatin1(page.file);
+    }
+    fd::test::PeerProcess local(
+        QStringLiteral(FARROWDALE_SOURCE_DIR "/tests/fixtures/http_test_server.py"),
+        {dir.path(), QStringLiteral("300")});
+    ASSERT_TRUE(local.ok());
+    qputenv("FARROWDALE_RENDER", FARROWDALE_RENDER_PROGRAM);
+    std::atomic<bool> cancel{false};
+    auto renderedDisagreements = [&](const QString& root, const QStringList& list) {
+        AuditRequest r;
+        r.rootUrl = root;
+        r.pages = list;
+        r.options.rendered = true;
+        const AuditResult result = runSiteAudit(r, {}, cancel);
+        EXPECT_EQ(result.renderError, QString());
+        QStringList out;
+        int rendered = 0;
+        for (const AuditPage& p : result.pages) rendered += p.rendered.done;
+        EXPECT_GE(rendered, list.size());
+        for (const AuditFinding& f : result.findings)
+            if (findingCode(f.kind).startsWith(QLatin1String("rendered-")))
+                out << f.url + u' ' + findingCode(f.kind) + u' ' + f.detail;
+        return out;
+    };
+    EXPECT_EQ(
+        renderedDisagreements(QStringLiteral("http://127.0.0.1:%1/").arg(local.port()), listed),
+        QStringList());
+
+    const QString docs = QStringLiteral("/usr/share/doc/python3.11/html");
+    if (!QFile::exists(docs + QStringLiteral("/index.html")))
+        GTEST_SKIP() << "python3.11-doc is not installed";
+    fd::test::PeerProcess manual(
+        QStringLiteral(FARROWDALE_SOURCE_DIR "/tests/fixtures/http_test_server.py"),
+        {docs, QStringLiteral("300")});
+    ASSERT_TRUE(manual.ok());
+    const QStringList sample = {
+        "library/index.html",  "library/functions.html", "library/re.html",
+        "tutorial/index.html", "tutorial/classes.html",  "reference/datamodel.html",
+        "howto/logging.html",  "glossary.html",          "whatsnew/3.11.html",
+        "genindex-A.html",     "py-modindex.html",       "search.html"};
+    EXPECT_EQ(
+        renderedDisagreements(QStringLiteral("http://127.0.0.1:%1/").arg(manual.port()), sample),
+        QStringList());
+}
