@@ -532,6 +532,7 @@ private:
         for (std::size_t k = nameStart; k < j; ++k) name += lower(s_[k]);
         attributes_.clear();
         bool selfClosing = false;
+        bool repeated = false;
         while (true) {
             while (j < n && isSpace(s_[j])) ++j;
             if (j >= n) {
@@ -589,7 +590,13 @@ private:
                 }
                 if (failed_) return;
             }
-            if (!findAttribute(attributes_, attrName)) attributes_.push_back({attrName, value});
+            // libgumbo drops the attribute after one named twice; the
+            // browser does not.
+            if (repeated) return fail("an attribute after one named twice");
+            if (!findAttribute(attributes_, attrName))
+                attributes_.push_back({attrName, value});
+            else
+                repeated = true;
         }
         i_ = j;
         Token t;

@@ -120,7 +120,9 @@ TEST(PlainReader, ReadsEachPageAsTheHtml5ParserOrLeavesItToIt) {
         {"<table><h1>x</h1><tr><td>y</table>", false},  // moved out of the table
         {"<table>text<tr><td>y</table>", false},
         {"<p>para<table><tr><td>y</table>", false},  // depends on the quirks mode
-        {"<h1>caf\x9a</h1>", false},                 // not UTF-8: the parser reads U+FFFD
+        {"<h1>caf\x9a</h1>", false},                // not UTF-8: the parser reads U+FFFD
+        {"<meta name=a name=b content=c>", false},  // libgumbo loses content=c
+        {"<meta content=c name=a name=b>", true},
         // Custom elements closed by their own names; an unknown end tag inside
         // another unknown element (libgumbo closes it, the browser does not).
         {"<x-card><x-title>t</x-title> words</x-card>", true},
