@@ -33,8 +33,9 @@ namespace {
 
 constexpr int kAtOnce = 2;
 constexpr int kLimitMs = 15000;
-// Scripts that run once the page has loaded get this long before it is read.
-constexpr int kSettleMs = 500;
+// Scripts that run just after the page has loaded (timers of a few tens of
+// milliseconds) get this long before it is read.
+constexpr int kSettleMs = 150;
 
 class RenderPage : public QWebEnginePage {
     Q_OBJECT
