@@ -75,11 +75,13 @@ public:
         endList();
         in_.out(QStringLiteral(",\n    \"findings\": ["));
         for (const audit::AuditFinding& f : r.findings)
-            item(QJsonObject{{QStringLiteral("url"), f.url},
-                             {QStringLiteral("code"), audit::findingCode(f.kind)},
-                             {QStringLiteral("finding"), audit::findingText(f.kind)},
-                             {QStringLiteral("detail"), f.detail},
-                             {QStringLiteral("state"), audit::findingStateText(f.state)}});
+            item(QJsonObject{
+                {QStringLiteral("url"), f.url},
+                {QStringLiteral("code"), audit::findingCode(f.kind)},
+                {QStringLiteral("finding"), audit::findingText(f.kind)},
+                {QStringLiteral("severity"), audit::severityText(audit::findingSeverity(f.kind))},
+                {QStringLiteral("detail"), f.detail},
+                {QStringLiteral("state"), audit::findingStateText(f.state)}});
         endList();
         in_.out(QStringLiteral(",\n    \"run\": %1,\n    \"cancelled\": %2\n}\n")
                     .arg(r.runId)
@@ -120,6 +122,11 @@ int auditCommand(Invocation& in) {
     request.options.delayMs = optionNumber(in, QStringLiteral("delay"), request.options.delayMs);
     request.options.keepRuns =
         optionNumber(in, QStringLiteral("keep-runs"), request.options.keepRuns);
+    request.options.rendered = in.isSet(QStringLiteral("rendered"));
+    request.options.thinWords =
+        optionNumber(in, QStringLiteral("thin-words"), request.options.thinWords);
+    request.options.largeHtmlKb =
+        optionNumber(in, QStringLiteral("large-html-kb"), request.options.largeHtmlKb);
 
     const sites::SiteRecord site = in.site();
     request.rootUrl = in.root(site).url;
@@ -175,6 +182,7 @@ int auditCommand(Invocation& in) {
     else if (out.isEmpty())
         in.out(listText(findingsTable(result)));
 
+    if (!result.renderError.isEmpty()) fail(result.renderError);
     if (!result.storeError.isEmpty())
         fail(QStringLiteral("the run was not stored: ") + result.storeError);
     if (result.cancelled) fail(QStringLiteral("the audit was cancelled"));

@@ -109,14 +109,17 @@ const std::vector<Command>& commands() {
           option(QStringLiteral("all"), QStringLiteral("Every page of the site's page list."))},
          submitCommand},
         {QStringLiteral("audit"),
-         QStringLiteral("--site NAME [--root URL] [--follow] [--page-limit N] [--per-host N] "
-                        "[--delay MS] [--keep-runs N] [--out FILE.txt|FILE.xlsx] [--json]"),
+         QStringLiteral(
+             "--site NAME [--root URL] [--follow] [--page-limit N] [--per-host N] "
+             "[--delay MS] [--keep-runs N] [--thin-words N] [--large-html-kb KB] [--rendered] "
+             "[--out FILE.txt|FILE.xlsx] [--json]"),
          QStringLiteral("Audit a site's pages and list the findings."),
          QStringLiteral(
              "Runs the Tools menu's site audit on the root URL and the pages of the site's page "
              "list: every page fetched under the site's robots.txt and read, the findings drawn "
              "and compared with the previous complete run, and the run stored. The findings "
-             "list (page, finding, detail, state) is printed as tab-separated text, or as JSON "
+             "list (page, finding, detail, state, severity) is printed as tab-separated text, or "
+             "as JSON "
              "with the pages (each written as it is finished), or written to FILE.txt or "
              "FILE.xlsx by the list export control's writers. Progress goes to stderr when it is a "
              "terminal; Ctrl+C stops the run and "
@@ -138,6 +141,16 @@ const std::vector<Command>& commands() {
                  QStringLiteral("Complete runs of the root URL kept in the database; older "
                                 "ones are removed when this run is stored (20; 0 keeps all)."),
                  QStringLiteral("N")),
+          option(QStringLiteral("rendered"),
+                 QStringLiteral("Also read each HTML page as the browser renders it (by the "
+                                "program farrowdale-render, two at a time, 15 s each) and report "
+                                "what its scripts set or add.")),
+          option(QStringLiteral("thin-words"),
+                 QStringLiteral("A page whose body has fewer words is thin content (200)."),
+                 QStringLiteral("N")),
+          option(QStringLiteral("large-html-kb"),
+                 QStringLiteral("An HTML page larger than this is reported (2048)."),
+                 QStringLiteral("KB")),
           option(QStringLiteral("out"), QStringLiteral("Write the findings list to this file."),
                  QStringLiteral("FILE")),
           jsonOption()},

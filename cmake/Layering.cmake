@@ -23,7 +23,8 @@ set(FARROWDALE_ARROWS
   "discover:sites,sitemap,audit"
   "publish:sites,sitemap,audit,submit"
   "window:sites,browser,submit,update,reports,sitemap,audit,discover,publish"
-  "cli:sites,browser,submit,update,reports,sitemap,audit,discover,publish")
+  "cli:sites,browser,submit,update,reports,sitemap,audit,discover,publish"
+  "render:browser")
 
 set(_farrowdale_rooms "")
 foreach(_line ${FARROWDALE_ARROWS})

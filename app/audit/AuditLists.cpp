@@ -15,10 +15,8 @@ constexpr ListColumn kPageColumns[] = {
     {"Metas", 300, false},
 };
 constexpr ListColumn kFindingColumns[] = {
-    {"Page", 300, false},
-    {"Finding", 190, false},
-    {"Detail", 360, false},
-    {"State", 90, false},
+    {"Page", 300, false}, {"Finding", 190, false}, {"Detail", 360, false},
+    {"State", 90, false}, {"Severity", 75, false},
 };
 
 }  // namespace
@@ -58,7 +56,12 @@ QStringList pageListRow(const AuditPage& p) {
 }
 
 QStringList findingListRow(const AuditFinding& f) {
-    return {f.url, findingText(f.kind), f.detail, findingStateText(f.state)};
+    return {f.url, findingText(f.kind), f.detail, findingStateText(f.state),
+            severityText(findingSeverity(f.kind))};
+}
+
+int findingSeverityColumn() {
+    return 4;
 }
 
 }  // namespace fd::audit

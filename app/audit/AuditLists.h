@@ -22,5 +22,8 @@ std::span<const ListColumn> findingListColumns();
 // One row of the pages list and of the findings list.
 QStringList pageListRow(const AuditPage& page);
 QStringList findingListRow(const AuditFinding& finding);
+// The findings list's column of severities, which sorts errors first, then
+// warnings, then notices.
+int findingSeverityColumn();
 
 }  // namespace fd::audit

@@ -36,6 +36,38 @@ constexpr KindNames kKinds[] = {
     {FindingKind::NotHtml, "not-html", "Not HTML"},
     {FindingKind::NotRead, "not-read", "Page not read"},
     {FindingKind::Slow, "slow", "Slower than 1 s"},
+    {FindingKind::HreflangInvalid, "hreflang-invalid", "Invalid hreflang code"},
+    {FindingKind::HreflangNoSelf, "hreflang-no-self", "Alternates without the page itself"},
+    {FindingKind::HreflangNoReturn, "hreflang-no-return", "Alternate without a link back"},
+    {FindingKind::HreflangTargetBad, "hreflang-target", "Alternate not indexable"},
+    {FindingKind::HreflangDuplicate, "hreflang-duplicate", "Language named twice"},
+    {FindingKind::CanonicalSeveral, "canonical-several", "Several canonicals"},
+    {FindingKind::CanonicalRelative, "canonical-relative", "Relative canonical"},
+    {FindingKind::CanonicalTargetBad, "canonical-target", "Canonical not indexable"},
+    {FindingKind::CanonicalInBody, "canonical-in-body", "Canonical in the body"},
+    {FindingKind::CanonicalHeaderMismatch, "canonical-header",
+     "Canonical differs from Link header"},
+    {FindingKind::ImageAltMissing, "img-alt-missing", "Images without alt"},
+    {FindingKind::LangMissing, "lang-missing", "No lang on <html>"},
+    {FindingKind::LangInvalid, "lang-invalid", "Invalid lang"},
+    {FindingKind::ViewportMissing, "viewport-missing", "No viewport meta"},
+    {FindingKind::MetaInBody, "meta-in-body", "Metas in the body"},
+    {FindingKind::TitleSeveral, "title-several", "Several <title>"},
+    {FindingKind::ThinContent, "thin-content", "Thin content"},
+    {FindingKind::ContentDuplicate, "content-duplicate", "Duplicate body text"},
+    {FindingKind::JsonLdInvalid, "jsonld-invalid", "Invalid JSON-LD"},
+    {FindingKind::OpenGraphMissing, "og-missing", "No Open Graph title or description"},
+    {FindingKind::MixedContent, "mixed-content", "Mixed content"},
+    {FindingKind::HttpUnderHttps, "http-under-https", "http page under an https root"},
+    {FindingKind::HstsMissing, "hsts-missing", "No Strict-Transport-Security"},
+    {FindingKind::HtmlTooLarge, "html-large", "HTML page over the size limit"},
+    {FindingKind::RenderedTitle, "rendered-title", "Title set by script"},
+    {FindingKind::RenderedDescription, "rendered-description", "Description set by script"},
+    {FindingKind::RenderedCanonical, "rendered-canonical", "Canonical set by script"},
+    {FindingKind::RenderedRobots, "rendered-robots", "Robots meta set by script"},
+    {FindingKind::RenderedH1, "rendered-h1", "<h1> set by script"},
+    {FindingKind::RenderedLinks, "rendered-links", "Links only after rendering"},
+    {FindingKind::RenderedLimit, "rendered-limit", "Rendering stopped or refused"},
 };
 
 const KindNames& names(FindingKind kind) {
@@ -57,6 +89,8 @@ AuditOptions AuditOptions::bounded() const {
     o.totalTimeoutMs = qBound(100, o.totalTimeoutMs, 30000);
     o.slowMs = qMax(0, o.slowMs);
     o.keepRuns = qBound(0, o.keepRuns, 100000);
+    o.thinWords = qBound(0, o.thinWords, 1000000);
+    o.largeHtmlKb = qBound(1, o.largeHtmlKb, 1024 * 1024);
     if (o.userAgent.trimmed().isEmpty()) o.userAgent = defaultUserAgent();
     return o;
 }
@@ -108,6 +142,50 @@ QString findingStateText(FindingState state) {
             return QStringLiteral("still there");
         case FindingState::Fixed:
             return QStringLiteral("fixed");
+    }
+    return {};
+}
+
+Severity findingSeverity(FindingKind kind) {
+    switch (kind) {
+        case FindingKind::HttpError:
+        case FindingKind::NetworkError:
+        case FindingKind::RedirectLoop:
+        case FindingKind::TitleMissing:
+        case FindingKind::RobotsUnreadable:
+        case FindingKind::NotRead:
+        case FindingKind::HreflangInvalid:
+        case FindingKind::HreflangNoReturn:
+        case FindingKind::HreflangTargetBad:
+        case FindingKind::CanonicalSeveral:
+        case FindingKind::CanonicalTargetBad:
+        case FindingKind::CanonicalInBody:
+        case FindingKind::CanonicalHeaderMismatch:
+        case FindingKind::JsonLdInvalid:
+        case FindingKind::MixedContent:
+            return Severity::Error;
+        case FindingKind::DescriptionTooLong:
+        case FindingKind::CanonicalElsewhere:
+        case FindingKind::H1Several:
+        case FindingKind::Disallowed:
+        case FindingKind::NotHtml:
+        case FindingKind::OpenGraphMissing:
+        case FindingKind::HstsMissing:
+        case FindingKind::RenderedLinks:
+            return Severity::Notice;
+        default:
+            return Severity::Warning;
+    }
+}
+
+QString severityText(Severity severity) {
+    switch (severity) {
+        case Severity::Error:
+            return QStringLiteral("error");
+        case Severity::Warning:
+            return QStringLiteral("warning");
+        case Severity::Notice:
+            return QStringLiteral("notice");
     }
     return {};
 }

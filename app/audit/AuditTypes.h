@@ -33,6 +33,14 @@ struct AuditOptions {
     // Complete runs kept per root URL when a run is stored; older runs go in
     // the same transaction. 0 keeps every run.
     int keepRuns = 20;
+    // A page whose body has fewer words than this is thin content.
+    int thinWords = 200;
+    // An HTML page larger than this (KB, after decompression) is reported.
+    int largeHtmlKb = 2048;
+
+    // Also read each HTML page as the browser renders it (the rendering
+    // program farrowdale-render, two pages at a time, 15 s each).
+    bool rendered = false;
 
     // The options with every number brought into its allowed range.
     AuditOptions bounded() const;
@@ -52,6 +60,54 @@ struct MetaTag {
     QString attribute;
     QString name;
     QString content;
+};
+
+// An alternate of a page in another language or region: a
+// <link rel="alternate" hreflang="..."> of its head.
+struct Alternate {
+    QString hreflang;  // as written
+    QString url;       // absolute, without its fragment
+};
+
+// What a page's markup and headers say beyond its title and metas, read for
+// the checks of a page (see Findings.h).
+struct PageChecks {
+    int titleCount = 0;
+    bool hasLang = false;  // <html> carries a lang attribute
+    bool hasViewport = false;
+    bool hasOgTitle = false;
+    bool hasOgDescription = false;
+    int metasInBody = 0;
+    QStringList metasInBodyNamed;  // the first few, as "name=description"
+    int canonicalCount = 0;
+    bool canonicalInBody = false;
+    QString canonicalWritten;  // the first canonical's href as the page writes it
+    QList<Alternate> alternates;
+    int imagesWithoutAlt = 0;
+    QStringList imagesWithoutAltNamed;  // the first few sources
+    int mixedContent = 0;           // http images, scripts, stylesheets, frames of an https page
+    QStringList mixedContentNamed;  // the first few, as "img http://..."
+    int words = 0;                  // words of the body's text
+    quint64 textHash = 0;           // of the body's text, white space collapsed; 0 when none
+    int jsonLd = 0;                 // application/ld+json scripts
+    QStringList jsonLdProblems;     // one line for each that is invalid or incomplete
+    // From the answer's headers.
+    QString headerCanonical;  // a Link header's rel=canonical target, absolute
+    bool hsts = false;        // a Strict-Transport-Security header came
+};
+
+// A page as the browser rendered it (AuditOptions::rendered).
+struct RenderedPage {
+    bool done = false;  // the page was rendered
+    QString error;      // why it ended without a reading (its time limit, ...)
+    QStringList notes;  // what the page tried and was refused
+    QString title;
+    bool hasDescription = false;
+    QString description, robots, canonical, h1Text;
+    int h1Count = 0;
+    int linksAdded = 0;           // links only the rendered page has
+    QStringList linksAddedNamed;  // the first few
+    QStringList ownLinks;         // the raw page's links, kept until it is rendered
 };
 
 struct AuditPage {
@@ -86,6 +142,8 @@ struct AuditPage {
     QString h1Text;  // the first <h1>'s text
     QString lang;
     QList<MetaTag> metas;
+    PageChecks checks;
+    RenderedPage rendered;
 
     // The redirect chain as one line: "url (301) -> url (302) -> final".
     QString redirectText() const;
@@ -113,7 +171,46 @@ enum class FindingKind {
     NotHtml,
     NotRead,
     Slow,
+    // The checks of a page's markup and headers, and of pages against each
+    // other.
+    HreflangInvalid,
+    HreflangNoSelf,
+    HreflangNoReturn,
+    HreflangTargetBad,
+    HreflangDuplicate,
+    CanonicalSeveral,
+    CanonicalRelative,
+    CanonicalTargetBad,
+    CanonicalInBody,
+    CanonicalHeaderMismatch,
+    ImageAltMissing,
+    LangMissing,
+    LangInvalid,
+    ViewportMissing,
+    MetaInBody,
+    TitleSeveral,
+    ThinContent,
+    ContentDuplicate,
+    JsonLdInvalid,
+    OpenGraphMissing,
+    MixedContent,
+    HttpUnderHttps,
+    HstsMissing,
+    HtmlTooLarge,
+    // The page as the browser renders it.
+    RenderedTitle,
+    RenderedDescription,
+    RenderedCanonical,
+    RenderedRobots,
+    RenderedH1,
+    RenderedLinks,
+    RenderedLimit,
 };
+
+// How much a finding weighs: an error keeps a page out of the engines or
+// breaks it, a warning harms how it is found or shown, a notice is worth a
+// look.
+enum class Severity { Error, Warning, Notice };
 
 // How a finding compares with the previous complete run of the same root URL.
 enum class FindingState { New, StillThere, Fixed };
@@ -133,6 +230,9 @@ bool findingKindFromCode(const QString& code, FindingKind* kind);
 QString findingText(FindingKind kind);
 // "new", "still there", "fixed".
 QString findingStateText(FindingState state);
+Severity findingSeverity(FindingKind kind);
+// "error", "warning", "notice".
+QString severityText(Severity severity);
 
 // Counts reported while a run goes on.
 struct AuditProgress {
@@ -148,8 +248,9 @@ struct AuditResult {
     QList<AuditFinding> findings;
     int pagesFound = 0;  // pages known when the run ended (more than pages when cancelled)
     bool cancelled = false;
-    QString storeError;  // why the run could not be stored; empty when it was
-    qint64 runId = 0;    // the stored run's number, 0 when not stored
+    QString storeError;   // why the run could not be stored; empty when it was
+    QString renderError;  // why pages could not be rendered; empty when they were (or not asked)
+    qint64 runId = 0;     // the stored run's number, 0 when not stored
 };
 
 }  // namespace fd::audit

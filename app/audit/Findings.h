@@ -16,9 +16,14 @@ constexpr int kDuplicatesNamed = 5;
 // The findings of one finished page that need no other page.
 QList<AuditFinding> pageFindings(const AuditPage& page, const AuditOptions& options);
 
-// Every finding of a run: each page's own, and the duplicate titles and
-// descriptions among the pages, ordered by page and then by kind.
-QList<AuditFinding> allFindings(const QList<AuditPage>& pages, const AuditOptions& options);
+// Every finding of a run: each page's own, and what is judged among the
+// pages (duplicate titles, descriptions and body text; alternates without a
+// link back; alternate and canonical targets that are not indexable; http
+// pages under an https root), ordered by page and then by kind. rootUrl is
+// the run's root URL (empty: the first page's address). Alternate and
+// canonical targets are judged where the run audited them.
+QList<AuditFinding> allFindings(const QList<AuditPage>& pages, const AuditOptions& options,
+                                const QString& rootUrl = {});
 
 // Characters as a reader counts them (a character outside the basic plane
 // counts once).

@@ -24,6 +24,9 @@ struct PageReadOptions {
     QString linkOrigin;
     // Record every link of the page (see PageLink), whatever its origin.
     bool linkRecords = false;
+    // Read with libgumbo's HTML5 parser alone, without trying the plain
+    // reader first (the two read a page alike; this is for comparing them).
+    bool fullParser = false;
 };
 
 // What a link points at: another page, an image, or a resource the page
@@ -63,6 +66,9 @@ struct PageContent {
     // how many there were beyond kMaxLinkRecords.
     std::vector<PageLink> linkRecords;
     int linkRecordsDropped = 0;
+    PageChecks checks;
+    // Whether the plain reader read the page (else libgumbo did).
+    bool plainRead = false;
 };
 
 // Whether a Content-Type names an HTML document.
@@ -82,5 +88,9 @@ void applyContent(AuditPage& page, const PageContent& content);
 // characters, so a hostile page cannot make the audit's memory grow.
 constexpr int kMaxMetas = 200;
 constexpr int kMaxValue = 2000;
+// Lists of examples a page's checks keep (images without alt, ...).
+constexpr int kNamedExamples = 5;
+// At most this much of an application/ld+json script is read.
+constexpr int kMaxJsonLdBytes = 1024 * 1024;
 
 }  // namespace fd::audit

@@ -5,6 +5,7 @@
 #include "AuditStore.h"
 #include "AuditUrl.h"
 #include "Findings.h"
+#include "RenderedPages.h"
 
 namespace fd::audit {
 
@@ -20,8 +21,17 @@ AuditResult runSiteAudit(const AuditRequest& request, const CrawlCallbacks& call
         if (callbacks.progress) callbacks.progress(p);
     };
     result.pages = crawlSite(pageUrls(result.rootUrl, request.pages), result.options, cb, cancel);
+    if (result.options.rendered && !cancel.load()) {
+        QList<int> html;
+        for (int i = 0; i < result.pages.size(); ++i) {
+            const AuditPage& p = result.pages[i];
+            if (p.html && p.error.isEmpty() && p.status >= 200 && p.status < 300) html << i;
+        }
+        result.renderError = renderPages(result.pages, html, cancel);
+        for (AuditPage& p : result.pages) p.rendered.ownLinks.clear();
+    }
     result.cancelled = cancel.load();
-    result.findings = allFindings(result.pages, result.options);
+    result.findings = allFindings(result.pages, result.options, result.rootUrl);
     if (!request.databasePath.isEmpty())
         result.storeError =
             storeAuditRun(request.databasePath, result, started, QDateTime::currentDateTime());

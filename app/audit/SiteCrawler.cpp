@@ -259,6 +259,10 @@ private:
     void takeReadPages() {
         for (Readers::Result& r : readers_->take()) {
             applyContent(pages_[r.page], r.content);
+            if (o_.rendered)
+                for (const PageLink& l : r.content.linkRecords)
+                    if (l.element == u"a" || l.element == u"area")
+                        pages_[r.page].rendered.ownLinks << l.target;
             for (const QString& link : std::as_const(r.content.links)) addPage(link, false);
             finishPage(r.page);
         }
@@ -399,6 +403,8 @@ private:
         curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &type);
         p.contentType = type ? QString::fromUtf8(type) : QString();
         p.xRobotsTag = headerValues(easy, "X-Robots-Tag");
+        p.checks.hsts = !headerValues(easy, "Strict-Transport-Security").isEmpty();
+        p.checks.headerCanonical = linkHeaderCanonical(headerValues(easy, "Link"), p.finalUrl);
         if (!error.isEmpty()) {
             p.error = error;
             finishPage(t->request.page);
@@ -412,6 +418,7 @@ private:
             PageReadOptions read;
             read.links = o_.followLinks && static_cast<int>(pages_.size()) < o_.pageLimit;
             read.linkOrigin = linkOrigin_;
+            read.linkRecords = o_.rendered;
             readers_->push(
                 Readers::Job{t->request.page, std::move(t->body), p.contentType, p.finalUrl, read});
             return;
@@ -472,6 +479,29 @@ private:
             if (i + 1 >= h->amount) break;
         }
         return values.join(QStringLiteral(", "));
+    }
+
+    // The target of a Link header's rel="canonical" ("<url>; rel=canonical",
+    // several links separated by commas), resolved against the page.
+    static QString linkHeaderCanonical(const QString& header, const QString& pageUrl) {
+        qsizetype at = 0;
+        while ((at = header.indexOf(u'<', at)) >= 0) {
+            const qsizetype close = header.indexOf(u'>', at);
+            if (close < 0) break;
+            const QString target = header.mid(at + 1, close - at - 1).trimmed();
+            qsizetype next = header.indexOf(u'<', close);
+            const QStringList params =
+                header.mid(close + 1, next < 0 ? -1 : next - close - 1).split(u';');
+            for (const QString& param : params) {
+                const QString key = param.section(u'=', 0, 0).trimmed().toLower();
+                QString value = param.section(u'=', 1).trimmed().toLower();
+                value.remove(u'"');
+                if (key == u"rel" && value.split(u' ', Qt::SkipEmptyParts).contains(u"canonical"))
+                    return QUrl(pageUrl).resolved(QUrl(target)).toString();
+            }
+            at = close;
+        }
+        return {};
     }
 
     void reportProgress(bool last) {

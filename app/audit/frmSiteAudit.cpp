@@ -33,6 +33,9 @@ public:
         const int c = treeWidget() ? treeWidget()->sortColumn() : 0;
         if (c >= 0 && c < static_cast<int>(columns_.size()) && columns_[c].numeric)
             return text(c).toLongLong() < other.text(c).toLongLong();
+        // A column with a sort key of its own (the findings' severity).
+        const QVariant key = data(c, Qt::UserRole), otherKey = other.data(c, Qt::UserRole);
+        if (key.isValid() && otherKey.isValid()) return key.toInt() < otherKey.toInt();
         return QTreeWidgetItem::operator<(other);
     }
 
@@ -108,6 +111,7 @@ frmSiteAudit::frmSiteAudit(SiteAuditServices services, QWidget* parent)
         QStringLiteral("Also audit the pages the listed ones link to on the root URL's scheme, "
                        "host and port"));
     options->addWidget(chkFollowLinks_);
+    QHBoxLayout* row = options;
     auto spin = [&](const char* name, const char* caption, int min, int max, int value) {
         auto* box = new QSpinBox(this);
         box->setObjectName(QString::fromLatin1(name));
@@ -116,9 +120,9 @@ frmSiteAudit::frmSiteAudit(SiteAuditServices services, QWidget* parent)
         box->setGroupSeparatorShown(true);
         auto* label = new QLabel(QString::fromUtf8(caption), this);
         label->setBuddy(box);
-        options->addSpacing(12);
-        options->addWidget(label);
-        options->addWidget(box);
+        row->addSpacing(12);
+        row->addWidget(label);
+        row->addWidget(box);
         return box;
     };
     spnPageLimit_ = spin("spnPageLimit", "Page &limit:", 1, 1000000, defaults.pageLimit);
@@ -136,6 +140,24 @@ frmSiteAudit::frmSiteAudit(SiteAuditServices services, QWidget* parent)
     cmdStart_->setDefault(true);
     options->addWidget(cmdStart_);
     v->addLayout(options);
+
+    // The numbers the checks of a page go by.
+    auto* checks = new QHBoxLayout;
+    row = checks;
+    spnThinWords_ = spin("spnThinWords", "Thin under (&words):", 0, 1000000, defaults.thinWords);
+    spnThinWords_->setToolTip(QStringLiteral("A page whose body has fewer words is thin content"));
+    spnLargeHtml_ =
+        spin("spnLargeHtml", "Largest &HTML (KB):", 1, 1024 * 1024, defaults.largeHtmlKb);
+    spnLargeHtml_->setToolTip(QStringLiteral("An HTML page larger than this is reported"));
+    checks->addSpacing(12);
+    chkRendered_ = new QCheckBox(QStringLiteral("Read pages as the &browser renders them"), this);
+    chkRendered_->setObjectName(QStringLiteral("chkRendered"));
+    chkRendered_->setToolTip(
+        QStringLiteral("Also load each HTML page in a browser without images, keeping nothing "
+                       "between runs, and report what its scripts set or add (15 s a page)"));
+    checks->addWidget(chkRendered_);
+    checks->addStretch();
+    v->addLayout(checks);
 
     // Progress and Cancel.
     auto* progress = new QHBoxLayout;
@@ -208,6 +230,9 @@ void frmSiteAudit::startAudit() {
     r.options.perHostConcurrency = spnConcurrency_->value();
     r.options.delayMs = spnDelay_->value();
     r.options.keepRuns = spnKeepRuns_->value();
+    r.options.thinWords = spnThinWords_->value();
+    r.options.largeHtmlKb = spnLargeHtml_->value();
+    r.options.rendered = chkRendered_->isChecked();
     r.databasePath = services_.databasePath;
     lvwAuditPages_->clear();
     lvwAuditFindings_->clear();
@@ -229,7 +254,8 @@ void frmSiteAudit::setRunning(bool on) {
     cmdCancel_->setEnabled(on);
     for (QWidget* w : {static_cast<QWidget*>(chkFollowLinks_), static_cast<QWidget*>(spnPageLimit_),
                        static_cast<QWidget*>(spnConcurrency_), static_cast<QWidget*>(spnDelay_),
-                       static_cast<QWidget*>(spnKeepRuns_)})
+                       static_cast<QWidget*>(spnKeepRuns_), static_cast<QWidget*>(spnThinWords_),
+                       static_cast<QWidget*>(spnLargeHtml_), static_cast<QWidget*>(chkRendered_)})
         w->setEnabled(!on);
 }
 
@@ -267,6 +293,8 @@ void frmSiteAudit::finish(const AuditResult& result) {
     int fresh = 0, still = 0, fixed = 0;
     for (const AuditFinding& f : result.findings) {
         auto* row = new Row(findingListRow(f), findingListColumns());
+        row->setData(findingSeverityColumn(), Qt::UserRole,
+                     static_cast<int>(findingSeverity(f.kind)));
         if (f.state == FindingState::Fixed) {
             ++fixed;
             for (int c = 0; c < row->columnCount(); ++c)
@@ -291,6 +319,7 @@ void frmSiteAudit::finish(const AuditResult& result) {
             .arg(fresh)
             .arg(still)
             .arg(fixed);
+    if (!result.renderError.isEmpty()) text += u' ' + result.renderError + u'.';
     if (!result.storeError.isEmpty()) {
         text += QStringLiteral(" The run could not be stored: ") + result.storeError;
         if (services_.log)

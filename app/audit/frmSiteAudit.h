@@ -75,6 +75,9 @@ private:
     QSpinBox* spnConcurrency_ = nullptr;
     QSpinBox* spnDelay_ = nullptr;
     QSpinBox* spnKeepRuns_ = nullptr;
+    QSpinBox* spnThinWords_ = nullptr;
+    QSpinBox* spnLargeHtml_ = nullptr;
+    QCheckBox* chkRendered_ = nullptr;
     QPushButton* cmdStart_ = nullptr;
     QPushButton* cmdCancel_ = nullptr;
     QProgressBar* prgAudit_ = nullptr;

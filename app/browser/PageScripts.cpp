@@ -23,6 +23,33 @@ QString documentSnapshot() {
 })())JS");
 }
 
+QString renderedReading() {
+    return QStringLiteral(R"JS((function () {
+  var d = document, robots = [], description = null, canonical = '', links = [];
+  var metas = d.getElementsByTagName('meta');
+  for (var i = 0; i < metas.length; ++i) {
+    var name = (metas[i].getAttribute('name') || '').trim().toLowerCase();
+    var content = (metas[i].getAttribute('content') || '').trim();
+    if (name === 'description' && description === null) description = content;
+    if (name === 'robots') robots.push(content);
+  }
+  var rels = d.getElementsByTagName('link');
+  for (var j = 0; j < rels.length; ++j) {
+    var rel = (rels[j].getAttribute('rel') || '').toLowerCase().split(/[ \t\n\f\r]+/);
+    if (rel.indexOf('canonical') >= 0 && rels[j].hasAttribute('href')) {
+      canonical = rels[j].href;
+      break;
+    }
+  }
+  var anchors = d.querySelectorAll('a[href], area[href]');
+  for (var k = 0; k < anchors.length && k < 5000; ++k) links.push(anchors[k].href);
+  var h1 = d.getElementsByTagName('h1');
+  return JSON.stringify({title: String(d.title || ''), description: description,
+                         robots: robots.join(', '), canonical: canonical,
+                         h1: [h1.length, h1.length ? h1[0].textContent : ''], links: links});
+})())JS");
+}
+
 QString characterSet() {
     return QStringLiteral("document.characterSet");
 }

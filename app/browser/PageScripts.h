@@ -18,6 +18,14 @@ namespace fd::pagescripts {
 // application/xhtml+xml) is read like one, any other XML document is not.
 QString documentSnapshot();
 
+// Reads what a search engine takes from the page as it stands after its
+// scripts ran, as one JSON text: {"title", "description", "robots" (every
+// robots meta's content, joined by ", "), "canonical" (the first canonical
+// link's resolved address), "h1": [count, the first one's text], "links":
+// [every a[href] and area[href], resolved]}. documentSnapshot() reads the
+// same title and metas for the page details.
+QString renderedReading();
+
 // The name of the character set the document was decoded in
 // (document.characterSet), so a saved copy is written in the same one.
 QString characterSet();

@@ -343,6 +343,14 @@ AuditPage htmlPage(const QString& url, const QString& title, const QString& desc
     p.title = title;
     p.description = description;
     p.h1Count = 1;
+    // Nothing else to report: a language, a viewport, Open Graph, enough
+    // words of a text of its own.
+    p.lang = "en";
+    p.checks.hasLang = p.checks.hasViewport = true;
+    p.checks.hasOgTitle = p.checks.hasOgDescription = true;
+    p.checks.titleCount = 1;
+    p.checks.words = 500;
+    p.checks.textHash = qHash(url);
     return p;
 }
 

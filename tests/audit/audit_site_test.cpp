@@ -151,6 +151,9 @@ TEST_F(AuditSite, EveryFindingOfTheSiteAndNoOther) {
         "noindex-meta.html noindex",
         "noindex-header.html noindex",
         "canonical-other.html canonical-elsewhere",
+        // Both canonicals are written relative to the page.
+        "canonical-other.html canonical-relative",
+        "canonical-self.html canonical-relative",
         "no-h1.html h1-missing",
         "two-h1.html h1-several",
         "not-found.html http-error",

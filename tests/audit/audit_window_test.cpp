@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -164,6 +165,12 @@ TEST_F(AuditWindow, KeepRunsIsAnOptionOfTheRun) {
     EXPECT_TRUE(keep->hasFocus());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_TRUE(child<QPushButton>("cmdStart")->hasFocus());
+    // The second row, the checks' numbers and the rendering, comes next.
+    for (const char* name : {"spnThinWords", "spnLargeHtml", "chkRendered"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), name);
+    }
+    EXPECT_FALSE(child<QCheckBox>("chkRendered")->isChecked());  // off by default
 
     keep->setValue(1);
     runAudit({"good1.html"});

@@ -441,12 +441,12 @@ TEST_F(CliFolder, AuditListsTheFindingsAndStoresTheRunAsTheWindowDoes) {
         QString::fromUtf8(test::readFile(tmp.filePath("findings.txt"))).split("\r\n");
     ASSERT_GT(lines.size(), 5);
     EXPECT_EQ(lines[0], "Findings of " + root);
-    EXPECT_EQ(lines[3], "Page\tFinding\tDetail\tState\t");  // each field ends in a tab
+    EXPECT_EQ(lines[3], "Page\tFinding\tDetail\tState\tSeverity\t");  // each field ends in a tab
     EXPECT_EQ(lines.filter("\tstill there").size(), findings.size());
     ASSERT_EQ(cli({"audit", "--site", "Audited", "--out", tmp.filePath("findings.xlsx")}).code, 0);
     const QJsonArray cells = workbookCells(tmp.filePath("findings.xlsx"));
     EXPECT_EQ(cells.size(), findings.size() + 1);
-    EXPECT_EQ(cells[0], QJsonArray({"Page", "Finding", "Detail", "State"}));
+    EXPECT_EQ(cells[0], QJsonArray({"Page", "Finding", "Detail", "State", "Severity"}));
 
     // Three complete runs are stored; keeping one removes the others with
     // the fourth run's store.
